@@ -1,0 +1,26 @@
+// Temporary files made exclusively, with unpredictable names under a fixed prefix.
+#pragma once
+
+#include <string>
+
+// Creates an empty file named pathPrefix + six random characters (mkstemp), owner-only
+// permissions; returns its path, or an empty text when it cannot be made.
+std::string makeTempFile(const std::string& pathPrefix);
+
+// Makes an empty unique file dir + "/QIX" + six characters and returns its name. A trailing "/"
+// of dir is left out. When no file can be made it reports on standard error and ends the
+// process with status -1.
+std::string myTmpName(const std::string& dir, const char* prefix);
+
+// Removes the file when it goes out of scope.
+class TempFileGuard {
+ public:
+  explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
+  TempFileGuard(const TempFileGuard&) = delete;
+  TempFileGuard& operator=(const TempFileGuard&) = delete;
+  ~TempFileGuard();
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};

@@ -1,0 +1,95 @@
+#include "driver/command_line.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <getopt.h>
+#include <unistd.h>
+
+#include "base/format.h"
+#include "base/shell.h"
+#include "driver/messages.h"
+#include "driver/setup_state.h"
+
+namespace {
+
+// getopt keeps its position in globals; each pass starts it afresh (0 also resets GNU state).
+void rewindOptions() { optind = 0; }
+
+void checkFits(char option, const char* argument) {
+  if (std::strlen(argument) <= kTextFieldMax) return;
+  std::fputs(format(msg::kArgumentTooLong, option, static_cast<int>(kTextFieldMax)).c_str(), stderr);
+  std::exit(0);
+}
+
+}  // namespace
+
+int optionInteger(const char* text) {
+  long value = std::strtol(text, nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+void printUsage() {
+  std::fputs(format(msg::kUsageVersion, msg::kPackageVersion).c_str(), stderr);
+  std::fputs(msg::kUsageNotice1, stderr);
+  std::fputs(msg::kUsageNotice2, stderr);
+  std::fputs(msg::kUsageUsage, stderr);
+  std::fputs(msg::kUsageSynopsis, stderr);
+  std::fputs(msg::kUsageOptions, stderr);
+  std::fputs(format(msg::kUsageDeinstall, msg::kPackageVersion).c_str(), stderr);
+  std::fputs(msg::kUsageAnyDir, stderr);
+  std::fputs(msg::kUsageHelp, stderr);
+  std::fputs(msg::kUsageQuery, stderr);
+  std::fputs(msg::kUsageSeLinux, stderr);
+  std::fputs(msg::kUsageDebug, stderr);
+  std::exit(0);
+}
+
+void parseFirstPass(SetupState& state, int argc, char** argv) {
+  rewindOptions();
+  bool wantUsage = false;
+  int option = 0;
+  while ((option = getopt(argc, argv, kOptionString)) != -1) {
+    switch (option) {
+      case 'd': state.deinstallMode = 1; break;
+      case 'f': state.allowAnyDir = optionInteger(optarg); break;
+      case 'S': state.seLinuxMode = optionInteger(optarg); break;
+      case 'h': wantUsage = true; break;
+      case 'u':
+      case 'i': checkFits(static_cast<char>(option), optarg); break;
+      default: break;  // the other pass's options; getopt has reported unknown ones
+    }
+    if (wantUsage) printUsage();
+  }
+  rewindOptions();
+}
+
+void parseSecondPass(SetupState& state, int argc, char** argv) {
+  rewindOptions();
+  int option = 0;
+  while ((option = getopt(argc, argv, kOptionString)) != -1) {
+    switch (option) {
+      case 'D':
+      case 'Z': state.debugLevel = optionInteger(optarg); break;
+      case 'i': state.manifestName = optarg; break;
+      case 'u': state.installDir = optarg; break;
+      case 'q': {
+        int value = optionInteger(optarg);
+        state.queryMode = value < 0 ? 0 : value;
+        break;
+      }
+      case 'm':
+      case 'w': break;  // accepted for compatibility; they change nothing
+      default: break;
+    }
+  }
+  rewindOptions();
+}
+
+int seLinuxEnabled(const SetupState& state) {
+  if (!state.commands.selinuxenabled) return 0;
+  return runShell(shellWord(*state.commands.selinuxenabled)) == 0 ? 1 : 0;
+}

@@ -1,0 +1,20 @@
+// The install manifest: every file of the package, where it goes and with which mode.
+#pragma once
+
+#include <string>
+
+struct SetupState;
+
+struct ManifestItem {
+  std::string source;       // at most kManifestSourceMax characters
+  std::string destination;  // empty when the line has no second field
+  int mode = 0;             // 0: the mode is left as the copy made it
+};
+
+inline constexpr int kManifestMaxItems = 256;
+inline constexpr size_t kManifestSourceMax = 47;
+
+// Reads the manifest into state.manifest and returns the number of items.
+int getInfoData(SetupState& state);
+// Removes trailing line feeds, carriage returns and blanks in place.
+void trimRight(std::string& text);
