@@ -1,0 +1,37 @@
+# The front door: thin wrappers over scripts/ and cmake.
+BUILD_DIR ?= build/release
+ASAN_DIR ?= build/asan
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build build-asan test unit-test sandbox-test demo bench package clean
+
+all: build
+
+deps:
+	scripts/bootstrap
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+build-asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVO_SANITIZE=ON
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target unit_tests
+
+# Every test: unit tests (plain and under ASan/UBSan), then the sandbox system and e2e scenarios.
+test: build build-asan
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -L unit
+	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L unit
+	cd $(BUILD_DIR) && ctest --output-on-failure -j 4 -LE unit
+
+demo: build
+	scripts/demo $(BUILD_DIR)
+
+bench: build
+	scripts/bench $(BUILD_DIR)
+
+package: build
+	scripts/make_package $(BUILD_DIR)
+
+clean:
+	rm -rf build dist

@@ -1,0 +1,171 @@
+# The sandbox itself: what a scenario sees, what its helpers do, and that its changes stay inside.
+# tests/sandbox/selftest_host.sh runs the changes_stay_inside and cupsd_serves_own_queues cases from
+# the host side and checks the host afterwards.
+
+# A sandbox starts from the same plain state every time.
+case_starts_plain() {
+  assert_eq "$(pwd)" / "working directory"
+  assert_eq "$(ls -A /dev | tr '\n' ' ')" "fd full null random shm stderr stdin stdout tty urandom zero " "/dev"
+  assert_eq "$(ls -A /tmp)" "" "/tmp"
+  assert_eq "$(ls -A /run)" "cups" "/run"
+  assert_eq "$(env | grep -Ev '^(ORVO_|CI=|CI_|PWD=|SHLVL=|_=)' | sort | tr '\n' ' ')" \
+    "HOME=/root LANG=C LOGNAME=root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin USER=root " \
+    "environment"
+  assert_eq "$(id -u)" 0 "uid"
+  # Only this scenario's processes are visible: PID 1 is the sandbox, then the scenario and its children.
+  assert_eq "$(cat /proc/1/comm)" bash "PID 1"
+  (($(ls -d /proc/[0-9]* | wc -l) < 20)) || fail "host processes are visible: $(ls -d /proc/[0-9]*)"
+  # Only loopback, and it is up.
+  assert_eq "$(ls /sys/class/net 2>/dev/null || ip -o link show | awk -F': ' '{print $2}')" lo "network links"
+  assert_contains "$(ip -o addr show dev lo)" "127.0.0.1/8"
+  # The source and build trees are where the host has them.
+  assert_file_exists "$ORVO_SOURCE_DIR/tests/sandbox/lib.sh"
+  assert_eq "$SETUP" "$ORVO_BUILD_DIR/setup" "SETUP"
+}
+
+# Everything a scenario changes is its own; selftest_host.sh checks the host is untouched afterwards.
+# With ORVO_SELFTEST_TOKEN and ORVO_SELFTEST_MARKER (a file in the build tree) from the host, also
+# changes that file, leaves a file in /tmp and a detached process running, all named by the token.
+case_changes_stay_inside() {
+  local token=${ORVO_SELFTEST_TOKEN:-standalone}
+
+  if [[ -e /usr/bin/chcon ]]; then
+    remove_command chcon
+    assert_no_file /usr/bin/chcon
+  else
+    fake_command /usr/bin/chcon 0
+  fi
+  write_file /opt/vyr/x "inside"
+  write_file "/etc/orvo-sandbox-selftest-$token" "inside" 600
+  assert_eq "$(stat -c %a "/etc/orvo-sandbox-selftest-$token")" 600 "mode"
+
+  # A device node can be made, but the sandbox's /dev forbids using it.
+  assert_no_file /dev/sda
+  mknod /dev/sda b 8 0
+  [[ -b /dev/sda ]] || fail "mknod made no block device"
+  ! head -c1 /dev/sda >/dev/null 2>&1 || fail "a device node made in the sandbox opens"
+
+  write_file "/tmp/orvo-sandbox-selftest-$token" "inside"
+  if [[ -n ${ORVO_SELFTEST_MARKER-} ]]; then
+    assert_eq "$(cat "$ORVO_SELFTEST_MARKER")" "host" "marker seen inside"
+    write_file "$ORVO_SELFTEST_MARKER" "inside"
+    write_file "$ORVO_SELFTEST_MARKER.new" "inside"
+    write_file "$ORVO_SOURCE_DIR/orvo-sandbox-selftest-$token" "inside"
+  fi
+
+  # A process that detaches from the scenario still ends with the sandbox.
+  setsid bash -c "exec -a orvo-sandbox-stray-$token sleep 1000" </dev/null >/dev/null 2>&1 &
+  local tries
+  for ((tries = 0; tries < 100; tries++)); do
+    grep -qs "orvo-sandbox-stray-$token" /proc/[0-9]*/cmdline && return 0
+    sleep 0.05
+  done
+  fail "the detached process did not start"
+}
+
+# fake_command, fake_calls, remove_command and write_file do what scenarios rely on.
+case_helpers_arrange_the_machine() {
+  fake_command /usr/local/bin/probe 3 "it's out" "err"
+  local out err status=0
+  out=$(probe -a 'b c' 2>/tmp/err) || status=$?
+  err=$(cat /tmp/err)
+  assert_eq "$status" 3 "fake status"
+  assert_eq "$out" "it's out" "fake stdout"
+  assert_eq "$err" "err" "fake stderr"
+  probe
+  assert_eq "$(fake_calls probe)" $'-a b c\n' "fake call log"
+  assert_eq "$(fake_calls never)" "" "log of a fake never called"
+
+  fake_command /usr/bin/true 0
+  remove_command /usr/local/bin/probe true
+  ! command -v probe >/dev/null || fail "remove_command left probe"
+  ! command -v true >/dev/null || [[ $(type -t true) == builtin ]] || fail "remove_command left true"
+  assert_no_file /usr/bin/true
+
+  write_file /opt/vyr/deep/file $'one\ntwo' 640
+  assert_eq "$(od -An -c /opt/vyr/deep/file | tr -s ' ')" " o n e \n t w o" "written bytes"
+  assert_eq "$(stat -c %a /opt/vyr/deep/file)" 640 "written mode"
+}
+
+# Each assertion passes on what it asserts and fails, naming the scenario line, on anything else.
+case_assertions_fail_when_they_should() {
+  write_file "$RUN_LOG" $'start\nmiddle\nend\n'
+  local passing=(
+    "assert_eq a a"
+    "assert_contains 'a needle here' needle"
+    "assert_not_contains 'a needle here' pin"
+    "assert_file_exists $RUN_LOG"
+    "assert_no_file /nonexistent"
+    "assert_log_contains middle"
+    "assert_log_order start middle end"
+  )
+  local failing=(
+    "assert_eq a b"
+    "assert_eq a ''"
+    "assert_contains 'a needle here' pin"
+    "assert_not_contains 'a needle here' needle"
+    "assert_file_exists /nonexistent"
+    "assert_no_file $RUN_LOG"
+    "assert_log_contains beginning"
+    "assert_log_order end start"
+    "assert_log_order start start"
+    "fail message"
+  )
+  local check message
+  for check in "${passing[@]}"; do
+    (eval "$check") 2>/dev/null || fail "'$check' failed"
+  done
+  for check in "${failing[@]}"; do
+    ! message=$( (eval "$check") 2>&1) || fail "'$check' passed"
+    assert_contains "$message" "FAIL (sandbox_selftest.sh:"
+  done
+  rm "$RUN_LOG"
+  ! (run_log) 2>/dev/null || fail "run_log succeeded without a log"
+}
+
+# A real scheduler runs privately on 127.0.0.1:631 and holds only this sandbox's queues. Given
+# ORVO_SELFTEST_QUEUE and ORVO_SELFTEST_HOLD (seconds), it keeps serving that long and prints when it
+# was up, so selftest_host.sh can run several at once and see them overlap.
+case_cupsd_serves_own_queues() {
+  local queue=${ORVO_SELFTEST_QUEUE:-selftest} hold=${ORVO_SELFTEST_HOLD:-0} started
+  write_file /tmp/selftest.ppd '*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "SELFTEST.PPD"
+*Manufacturer: "Sandbox"
+*Product: "(Selftest)"
+*ModelName: "Sandbox Selftest"
+*ShortNickName: "Sandbox Selftest"
+*NickName: "Sandbox Selftest"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: False
+*DefaultColorSpace: Gray
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*OpenUI *PageSize/Page Size: PickOne
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*CloseUI: *PageSize
+*DefaultImageableArea: A4
+*ImageableArea A4: "0 0 595 842"
+*DefaultPaperDimension: A4
+*PaperDimension A4: "595 842"
+'
+  started=$(date +%s%N)
+  start_cupsd
+  echo "cupsd up after $((($(date +%s%N) - started) / 1000000)) ms"
+  assert_contains "$(lpstat -h 127.0.0.1:631 -r)" "scheduler is running"
+  add_queue "$queue" /tmp/selftest.ppd
+  echo "serving from $(date +%s%N)"
+  sleep "$hold"
+  assert_eq "$(lpstat -h 127.0.0.1:631 -v)" "device for $queue: socket://127.0.0.1:9100" "queues"
+  assert_file_exists "/etc/cups/ppd/$queue.ppd"
+  echo "serving until $(date +%s%N)"
+  stop_cupsd
+  ! lpstat -h 127.0.0.1:631 -r >/dev/null 2>&1 || fail "cupsd still answers after stop_cupsd"
+}
