@@ -79,6 +79,7 @@ inline constexpr const char* kProbeLine = "STRING=(%s) i=%d\n";
 // SELinux support.
 inline constexpr const char* kSeLinuxNoModule = "SELinux running, but no file orvo.pp found.";
 inline constexpr const char* kChconResult = "chcon SELinux for: \"%s\": result: %d";
+inline constexpr const char* kSeLinuxModuleStep = ".......\n";
 
 // Install manifest.
 inline constexpr const char* kCannotOpenInfoFile = "Cannot open info file: '%s'.\n";
@@ -181,6 +182,8 @@ inline constexpr const char* kSettingNewOption = "processNewPPD: Setting new opt
 inline constexpr const char* kKeepingNewDefault = "processNewPPD: Keeping new default %s/%s: %s not offered.\n";
 inline constexpr const char* kAddOptListNull = "addOptList(NULL,...) Error!\n";
 inline constexpr const char* kAddPListNull = "addPList(NULL,...) Error!\n";
+inline constexpr const char* kKeepingNewDefaultConflict =
+    "processNewPPD: Keeping new default %s/%s: %s conflicts with other defaults.\n";
 
 // Per-printer PPD refresh.
 inline constexpr const char* kRule58 = "==========================================================";
@@ -207,5 +210,6 @@ inline constexpr const char* kDeletingDirectory = "Deleting directory: '%s' - ";
 inline constexpr const char* kOk = "OK.";
 inline constexpr const char* kNotPossible = "Not possible!";
 inline constexpr const char* kDeletingPrinter = "Deleting the Orvo printer: %s.";
+inline constexpr const char* kDeviceEntryKept = "Skipping '%s': not a regular file or symbolic link.";
 
 }  // namespace msg

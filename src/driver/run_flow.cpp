@@ -8,10 +8,18 @@
 #include "base/format.h"
 #include "base/text.h"
 #include "discovery/command_locator.h"
+#include "discovery/cups_version.h"
+#include "discovery/foomatic_check.h"
+#include "discovery/scheduler_detection.h"
+#include "discovery/selinux_support.h"
 #include "driver/command_line.h"
+#include "driver/install_branch.h"
 #include "driver/messages.h"
 #include "driver/run_log.h"
 #include "driver/setup_state.h"
+#include "install/ppd_install_dir.h"
+#include "queues/ppd_locations.h"
+#include "uninstall/deinstallation.h"
 
 namespace {
 
@@ -32,6 +40,52 @@ void checkStartDirectory(SetupState& state) {
   std::fputs(msg::kSimulation, stderr);
   std::fputs("\n", stderr);
   finishRun(state);
+}
+
+const char* schedulerName(int kind) {
+  switch (kind) {
+    case kSchedulerCups: return "CUPS";
+    case kSchedulerLprng: return "LPRNG";
+    case kSchedulerLpr: return "LPR";
+    case kSchedulerLp: return "LP";
+    default: return "Unknown";
+  }
+}
+
+// The print system, the abandon report, and on CUPS its directories, version and admin commands.
+void describePrintSystem(SetupState& state) {
+  if (state.debugLevel > 0) std::fputs(msg::kDebugRootMode, stderr);
+  state.schedulerKind = schedulerFromEnvironment();
+  if (state.schedulerKind == kSchedulerUnknown) state.schedulerKind = probeScheduler(state);
+  logLine(state, std::string(msg::kSystemScheduler) + schedulerName(state.schedulerKind) + "\n");
+
+  state.notCups = state.schedulerKind != kSchedulerCups ? 1 : 0;
+  state.abandon = (state.notCups == 1 || state.noFoomatic == 1) ? 1 : 0;
+  reportAbandon(state);  // the install branch acts on it; the description goes on
+
+  bool cups = state.schedulerKind == kSchedulerCups;
+  if (cups) {
+    logLine(state, format(msg::kCupsBaseDir, state.cupsBaseDir.c_str()));
+    logLine(state, format(msg::kCupsBinaryDir, state.cupsBinDir.c_str()));
+    state.cupsVersion = getCupsVersion(state);
+  }
+  if (state.debugLevel > 0) std::fputs(msg::kDebugFullInfo, stderr);
+  if (cups) {
+    state.cupsDataDir = findCupsDataDir(state);
+    state.commands.lpadmin = findCupsCommand(state, "lpadmin").value_or("lpadmin");
+    state.commands.lpstat = findCupsCommand(state, "lpstat").value_or("lpstat");
+    logLine(state, format(msg::kLpadminIs, state.commands.lpadmin.c_str()));
+    logLine(state, format(msg::kLpstatIs, state.commands.lpstat.c_str()));
+  }
+}
+
+// Where PPDs live and where the package's PPDs go; in both modes.
+void describePpdDirectories(SetupState& state) {
+  std::string existingPpdDir;
+  int linkCount = 0;
+  state.ppdDirFlags = findPPDLocations(state, existingPpdDir);
+  readModelLinks(state, linkCount);
+  choosePPDInstallDir(state, existingPpdDir, linkCount);
 }
 
 void checkRoot(SetupState& state) {
@@ -78,6 +132,10 @@ void runSetup(SetupState& state, int argc, char** argv) {
   state.groupId = static_cast<int>(getgid());
   state.seLinuxMode = seLinuxEnabled(state);
   parseFirstPass(state, argc, argv);
+  if (state.deinstallMode == 0 && state.seLinuxMode != 0) {
+    std::fputs(msg::kSeLinuxModuleStep, stderr);
+    installSeLinuxModule();  // its notes go to standard error: the log is not open yet
+  }
 
   state.logPath = msg::kLogPath;
   state.logIsOpen = openRunLog(state, state.userId);
@@ -89,10 +147,15 @@ void runSetup(SetupState& state, int argc, char** argv) {
   state.manifestName = "ORVOINST.CONF";
   logLine(state, format(msg::kSeLinuxRunning, state.seLinuxMode != 0 ? "Yes" : "No"));
   if (state.seLinuxMode != 0) logLine(state, msg::kSeLinuxModuleInstalled);
+  state.noFoomatic = hasFoomaticRip() == 0 ? 1 : 0;
   parseSecondPass(state, argc, argv);
 
   // The description of the machine.
   checkRoot(state);
+  describePrintSystem(state);
+  describePpdDirectories(state);
 
-  finishRun(state);
+  // The branch: each one ends the process.
+  if (state.deinstallMode == 1) deinstallBranch(state);
+  installBranch(state);
 }

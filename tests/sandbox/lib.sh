@@ -1,7 +1,8 @@
 # Helpers for sandbox scenarios; sourced by tests/sandbox/scenario, inside a sandbox, never on the host.
 #
 # Arranging the machine:
-#   fake_command PATH STATUS [STDOUT] [STDERR]  replace a command by a script that logs its arguments
+#   fake_command PATH STATUS [STDOUT] [STDERR]  replace a command by a script that logs its arguments,
+#                                               prints the texts (each ending in a newline) and exits STATUS
 #   fake_calls NAME                             the argument lines logged by fake command NAME, one per call
 #   remove_command PATH|NAME...                 delete commands (a bare NAME: every one of that name on PATH)
 #   write_file PATH CONTENT [MODE]              write CONTENT exactly (no newline added), making parent dirs
@@ -15,6 +16,7 @@
 #   assert_log_order NEEDLE...          fail MESSAGE
 # Variables: ORVO_SOURCE_DIR, ORVO_BUILD_DIR, SETUP (the setup binary), RUN_LOG, FAKE_CALLS_DIR.
 
+# shellcheck disable=SC2034  # for the scenarios
 ORVO_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 ORVO_BUILD_DIR=${ORVO_BUILD_DIR:-$ORVO_SOURCE_DIR/build}
 SETUP=$ORVO_BUILD_DIR/setup
@@ -56,7 +58,7 @@ _sh_quote() {
 fake_command() {
   (($# >= 2 && $# <= 4)) || fail "usage: fake_command PATH STATUS [STDOUT] [STDERR]"
   local path=$1 status=$2 out=${3-} err=${4-}
-  [[ $status =~ ^[0-9]{1,3}$ ]] && ((10#$status <= 255)) || fail "fake_command: bad status '$status'"
+  if [[ ! $status =~ ^[0-9]{1,3}$ ]] || ((10#$status > 255)); then fail "fake_command: bad status '$status'"; fi
   # Output is line-oriented like a real command's: a newline ends it unless given.
   [[ -z $out || $out == *$'\n' ]] || out+=$'\n'
   [[ -z $err || $err == *$'\n' ]] || err+=$'\n'

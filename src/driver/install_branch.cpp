@@ -1,0 +1,79 @@
+#include "driver/install_branch.h"
+
+#include <cstdio>
+
+#include "base/format.h"
+#include "driver/messages.h"
+#include "driver/prompts.h"
+#include "driver/run_flow.h"
+#include "driver/run_log.h"
+#include "driver/setup_state.h"
+#include "install/directory_helpers.h"
+#include "install/existing_installation.h"
+#include "install/install_engine.h"
+#include "install/install_manifest.h"
+#include "queues/cups_restart.h"
+#include "queues/printer_inventory.h"
+#include "queues/printer_refresh.h"
+
+namespace {
+
+// An earlier installation whose directory still exists is upgraded in place.
+void takeOverPreviousInstallation(SetupState& state) {
+  int kind = -1;
+  if (findPreviousInstall(state.previousDir, kind) != 1) {
+    logLine(state, msg::kNewInstallation);
+    return;
+  }
+  logLine(state, format(msg::kFoundExisting, state.previousDir.c_str()));
+  if (makeDir(state, state.previousDir, 0, 0755) < 0) {
+    logLine(state, format(msg::kInstallDirNotOk, state.previousDir.c_str()));
+    return;
+  }
+  state.installDir = state.previousDir;
+  state.upgradeMode = (kind == 1 || kind == 2) ? kind : 0;
+  logLine(state, format(msg::kUpgradeMode, state.upgradeMode));
+  logLine(state, format(msg::kInstallDirOk, state.previousDir.c_str()));
+  readInfoPrinters(state, kind, state.printers);
+  logLine(state, format(msg::kPrintersFound, state.printerCount));
+  resetPList(state.printers);
+}
+
+const char* installQuestion(int upgradeMode) {
+  if (upgradeMode == 1) return msg::kAskUpdateOld;
+  if (upgradeMode == 2) return msg::kAskUpdate;
+  return msg::kAskInstall;
+}
+
+}  // namespace
+
+void installBranch(SetupState& state) {
+  resetPList(state.printers);
+  takeOverPreviousInstallation(state);
+  if (!state.installDir.empty() && state.installDir.back() == '/') state.installDir.pop_back();
+
+  int itemCount = getInfoData(state);
+  if (itemCount <= 0) {
+    logLine(state, format(msg::kMissingInfo, state.sourceDir.c_str(), state.manifestName.c_str()));
+    state.abandon = 1;
+  }
+  if (state.abandon == 1) {
+    logLine(state, msg::kInsufficientData);
+    finishRun(state);
+  }
+
+  if (state.queryMode != 0 && askYesNo(installQuestion(state.upgradeMode)) != kAnswerYes) {
+    std::fputs(msg::kAbandonedByUser, stderr);
+    std::fputs("\n", stderr);
+    logLine(state, msg::kAbandonedByUser);
+    finishRun(state);
+  }
+
+  goInstall(state, itemCount);
+
+  int printerCount = 0;
+  getInstalledPrinters(state, state.printers, printerCount);
+  if (printerCount > 0) updatePrinterPPDs(state, state.ppdInstallDir, state.printers, printerCount, state.queryMode);
+  restartCups(state);
+  finishRun(state);
+}

@@ -1,0 +1,45 @@
+#include "install/directory_helpers.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/format.h"
+#include "base/text.h"
+#include "driver/messages.h"
+#include "driver/run_log.h"
+#include "driver/setup_state.h"
+#include "queues/ppd_locations.h"
+
+int makeDir(SetupState& state, const std::string& path, int create, mode_t mode) {
+  if (path.empty()) return -1;
+  if (pathExists(path)) return isDirectory(path) ? 0 : -1;
+  if (create == 0) return -1;
+  if (mkdir(path.c_str(), mode) != 0) return -1;
+  logLine(state, format(msg::kCreatedDirectory, path.c_str()));
+  // mkdir's mode is reduced by the umask; chmod gives the full one.
+  if (chmod(path.c_str(), mode) == 0) {
+    logLine(state, format(msg::kChangingRights, path.c_str(), static_cast<unsigned>(mode)));
+  } else {
+    logLine(state, format(msg::kCouldNotChmod, path.c_str(), static_cast<unsigned>(mode)));
+  }
+  return 1;
+}
+
+int makePath(SetupState& state, const std::string& path) {
+  // A "/" among the first two characters is no split point, so the root itself is never tried.
+  for (size_t slash = path.find('/', 2); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    makeDir(state, path.substr(0, slash), 1, 0777);
+  }
+  return makeDir(state, path, 1, 0777);
+}
+
+int linkIfAbsent(SetupState& state, const std::string& target, const std::string& linkPath) {
+  if (!pathExists(target)) {
+    logLine(state, format(msg::kNoFile, target.c_str()));
+    return -1;
+  }
+  // access follows links: a dangling link counts as absent, and symlink then fails over it.
+  if (!pathExists(linkPath)) return symlink(target.c_str(), linkPath.c_str()) == 0 ? 0 : -1;
+  logLine(state, format(msg::kExistsNotLinked, linkPath.c_str()));
+  return -1;
+}

@@ -1,0 +1,83 @@
+#include "install/info_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "base/format.h"
+#include "base/text.h"
+#include "driver/messages.h"
+#include "driver/run_log.h"
+#include "driver/setup_state.h"
+
+namespace {
+
+// The file lies in installDir, or in /opt/vyr when no installation directory is set.
+std::string infoDirectory(const SetupState& state) {
+  return state.installDir.empty() ? std::string("/opt/vyr") : state.installDir;
+}
+
+}  // namespace
+
+void writeInfoFile(SetupState& state) {
+  const std::string path = infoDirectory(state) + "/orvoInfo4.0";
+  FileHandle file(path, "w");
+  if (!file) {
+    logLine(state, format(msg::kCannotOpenFile, path.c_str()));
+    return;
+  }
+  // Block markers are literal text: the file holds two percent signs before each QIX.
+  std::string text = "#\n# Orvo 4.0 Information File\n#\n%%QIXBLOCK_GENERAL_BEGIN\n";
+  text += format("USRDIR          %s\n", state.installDir.c_str());
+  text +=
+      "HOMEDIR         $HOME\n"
+      "TMPDIR          /tmp\n"
+      "%%QIXBLOCK_GENERAL_END\n"
+      "#\n#\n"
+      "%%QIXBLOCK_PRINTERS_BEGIN\nDefault\n%%QIXBLOCK_PRINTERS_END\n"
+      "#\n#\n"
+      "%%QIXBLOCK_USERS_BEGIN\nroot\n%%QIXBLOCK_USERS_END\n"
+      "#\n#\n"
+      "%%QIXBLOCK_PRNT_BEGIN Default\nroot\n%%QIXBLOCK_PRNT_END Default\n"
+      "#\n#\n"
+      "%%QIXEND\n";
+  std::fwrite(text.data(), 1, text.size(), file.get());
+  file.close();
+  chmod(path.c_str(), 0755);
+  // An owner that cannot be set leaves root's; the file is usable either way.
+  [[maybe_unused]] int owned = chown(path.c_str(), static_cast<uid_t>(state.userId), static_cast<gid_t>(state.groupId));
+}
+
+void upgradeInfoFile(SetupState& state) {
+  const std::string dir = infoDirectory(state);
+  const std::string oldPath = dir + "/orvoInfo2.0";
+  const std::string newPath = dir + "/orvoInfo4.0";
+  FileHandle oldFile;
+  if (pathExists(oldPath)) oldFile = FileHandle(oldPath, "r");
+  if (!oldFile) {
+    logLine(state, format(msg::kCannotOpenFile, oldPath.c_str()));
+    writeInfoFile(state);
+    return;
+  }
+  FileHandle newFile(newPath, "w");
+  if (!newFile) {
+    logLine(state, format(msg::kCannotOpenFile, newPath.c_str()));
+    oldFile.close();
+    writeInfoFile(state);
+    return;
+  }
+  bool titleReplaced = false;
+  std::string piece;
+  while (readPiece(oldFile.get(), piece)) {
+    if (!titleReplaced && contains(piece, "Information File")) {
+      piece = "# Orvo 3.0 Information File\n";
+      titleReplaced = true;
+    }
+    std::fwrite(piece.data(), 1, piece.size(), newFile.get());
+  }
+  oldFile.close();
+  newFile.close();
+  logLine(state, msg::kCopiedInfoFile);
+}

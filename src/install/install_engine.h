@@ -1,0 +1,23 @@
+// The install engine: makes the directory tree, writes the generated files, copies the manifest
+// items with cp, links the filter into /usr/bin and relabels it for SELinux.
+#pragma once
+
+#include <string>
+
+#include "install/install_manifest.h"
+
+struct SetupState;
+
+// Installs the first itemCount items of state.manifest. Ends the process (status 0, log closed)
+// when the installation directory cannot be had.
+void goInstall(SetupState& state, int itemCount);
+// Makes dir, dir/bin and dir/etc: 1 when all three are directories, else 0. After a success
+// (state.baseDirsMade) later calls return 1 at once.
+int makeBaseDirs(SetupState& state, const std::string& dir);
+// Saves the files of the PPD directory into /var/tmp/OrvoPPDFiles4.0-0.tar; the shell status,
+// or -1 when the directory does not exist.
+int backupPPDs(SetupState& state, const std::string& dir);
+// The item's source name after its last "/" (the whole name when it has none).
+std::string baseName(const ManifestItem& item);
+// Turns every control character (below 0x20) into a blank, in place.
+void blankControls(std::string& text);

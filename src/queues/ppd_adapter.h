@@ -1,0 +1,29 @@
+// The one place that talks to the CUPS library's PPD interface.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// One option of a parsed PPD, as the library reports it.
+struct PpdOptionDefault {
+  std::string keyword;               // without its "*"
+  std::string defchoice;             // the value of the option's *Default line
+  std::vector<std::string> choices;  // choice names in file order
+};
+
+// The options of the file's top-level groups in file order, group by group; the groups'
+// sub-groups are not visited (the library files options written in a sub-group under the
+// enclosing group). None when the library cannot parse the file (plain or gzip-compressed).
+std::optional<std::vector<PpdOptionDefault>> readPpdOptions(const std::string& path);
+
+// Option keyword (without "*") -> the choice names the PPD lists for it, every option of the
+// file included. Empty when the library cannot parse the file.
+using OfferedChoices = std::map<std::string, std::set<std::string>>;
+OfferedChoices offeredChoices(const std::string& ppdPath);
+
+// How many options conflict (UIConstraints) when every option is set to its default, for
+// a PPD held in memory, as cupstestppd counts them. None when the text cannot be parsed.
+std::optional<int> defaultConflicts(const std::string& ppdText);

@@ -1,0 +1,203 @@
+#include "queues/printer_refresh.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "base/format.h"
+#include "base/shell.h"
+#include "base/temp_file.h"
+#include "base/text.h"
+#include "driver/messages.h"
+#include "driver/prompts.h"
+#include "driver/run_log.h"
+#include "driver/setup_state.h"
+#include "queues/cups_restart.h"
+#include "queues/option_carry_over.h"
+#include "queues/ppd_adapter.h"
+#include "queues/printer_inventory.h"
+
+namespace {
+
+constexpr size_t kCopyBlock = 40960;
+
+// Makes an empty file "<prefix>XXXXXX<suffix>" exclusively; empty text when it cannot be made.
+std::string makeTempFileWithSuffix(const std::string& prefix, const std::string& suffix) {
+  std::string name = prefix + "XXXXXX" + suffix;
+  int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
+  if (fd < 0) return std::string();
+  close(fd);
+  return name;
+}
+
+void removeFile(const std::string& path) {
+  if (!path.empty()) unlink(path.c_str());
+}
+
+void refreshPrinter(SetupState& state, const std::string& ppdDir, OptList& options, const PrinterEntry& printer) {
+  logLine(state, msg::kRule58);
+  logLine(state, format(msg::kPrinterWithPpd, printer.queueName.c_str(), printer.ppdPath.c_str()));
+  int nOptions = 0;
+  getQueueOptions(state, printer.ppdPath, options, nOptions);
+  savePPD(state, printer.ppdPath, printer.queueName);
+  std::string outputPath;
+  buildNewPPD(state, ppdDir, options, nOptions, printer, outputPath);
+  installNewPPD(state, printer.ppdPath, outputPath);
+  removeFile(outputPath);
+  processPrinterConfig(state, printer.queueName);
+}
+
+}  // namespace
+
+int updatePrinterPPDs(SetupState& state, const std::string& ppdDir, PrinterList& list, int count, int ask) {
+  if (count <= 0) return 0;
+  OptList options;
+  for (int i = 0; i < count; ++i) {
+    const PrinterEntry& printer = list.at(static_cast<size_t>(i));
+    if (ask) {
+      AnswerKind answer = askYesNoAll(format(msg::kAskUpdatePrinter, printer.queueName.c_str()));
+      if (answer == kAnswerBreak) return 1;  // no restart from here
+      if (answer == kAnswerNo) continue;
+      if (answer == kAnswerAll) ask = 0;
+    }
+    refreshPrinter(state, ppdDir, options, printer);
+    clearOptList(options);
+  }
+  restartCups(state);
+  return 1;
+}
+
+void buildNewPPD(SetupState& state, const std::string& ppdDir, const OptList& options, int nOptions,
+                 const PrinterEntry& printer, std::string& outputPath) {
+  outputPath.clear();
+  const char* queue = printer.queueName.c_str();
+  logLine(state, format(msg::kProcessingPpdFiles, queue));
+  std::string newPpd;
+  if (!findNewPPD(state, ppdDir, printer, printer.pdlKind, printer.modelId, newPpd) &&
+      !findNewPPD(state, kFallbackPpdDir, printer, printer.pdlKind, printer.modelId, newPpd)) {
+    logLine(state, msg::kPpdNotFound);
+    return;
+  }
+  logLine(state, format(msg::kPpdIs, newPpd.c_str()));
+
+  // Both names are taken exclusively, so nothing planted in /tmp can receive these writes.
+  bool compressed = contains(newPpd, ".gz");
+  std::string inputPath = makeTempFileWithSuffix("/tmp/qixin", compressed ? ".gz" : "");
+  std::string output = makeTempFile("/tmp/qixot");
+  if (inputPath.empty() || output.empty()) {
+    removeFile(inputPath);
+    removeFile(output);
+    logLine(state, format(msg::kProblemOpening, inputPath.empty() ? "/tmp/qixin" : "/tmp/qixot", queue));
+    return;
+  }
+  TempFileGuard compressedInput(compressed ? inputPath : std::string());
+  if (!copyFile(newPpd, inputPath)) {
+    removeFile(output);
+    logLine(state, format(msg::kProblemOpening, inputPath.c_str(), queue));
+    return;
+  }
+  if (compressed) {
+    int status = runShell(format("%s -d %s", shellWord(state.commands.gzip).c_str(), shellWord(inputPath).c_str()));
+    if (status != 0) {
+      removeFile(output);
+      logLine(state, format(msg::kProblemDecompressing, inputPath.c_str(), queue));
+      return;
+    }
+    inputPath.resize(inputPath.size() - 3);  // gzip wrote the name without ".gz"
+  }
+  TempFileGuard plainInput(inputPath);
+
+  FileHandle input(inputPath, "r");
+  if (!input) {
+    removeFile(output);
+    logLine(state, format(msg::kProblemOpening, inputPath.c_str(), queue));
+    return;
+  }
+  FileHandle out(output, "w");
+  if (!out) {
+    removeFile(output);
+    logLine(state, format(msg::kProblemOpening, output.c_str(), queue));
+    return;
+  }
+  OfferedChoices offered = offeredChoices(inputPath);
+  processNewPPD(state, input.get(), out.get(), options, nOptions, offered);
+  bool complete = !std::ferror(input.get()) && !std::ferror(out.get());
+  complete = (out.close() == 0) && complete;
+  if (!complete) {
+    // A partial PPD must never reach the queue.
+    removeFile(output);
+    logLine(state, format(msg::kProblemOpening, output.c_str(), queue));
+    return;
+  }
+  outputPath = output;
+  logLine(state, format(msg::kNewPpdFor, queue, output.c_str()));
+}
+
+std::string backupPathFor(const std::string& ppdPath, const std::string& queueName) {
+  size_t ppdAt = ppdPath.find("/ppd");
+  std::string base = ppdAt == std::string::npos ? ppdPath : ppdPath.substr(0, ppdAt + 1);
+  return base + queueName + ".ppd.rpmsave";
+}
+
+int savePPD(SetupState& state, const std::string& ppdPath, const std::string& queueName) {
+  std::string backup = backupPathFor(ppdPath, queueName);
+  int status = runShell(format("%s -f %s %s", shellWord(state.commands.cp).c_str(), shellWord(ppdPath).c_str(),
+                               shellWord(backup).c_str()));
+  logLine(state, format(msg::kSaving, ppdPath.c_str(), backup.c_str(), status));
+  return status == 0 ? 1 : 0;
+}
+
+int installNewPPD(SetupState& state, const std::string& ppdPath, const std::string& newPpdPath) {
+  int status = runShell(format("%s -f %s %s", shellWord(state.commands.cp).c_str(), shellWord(newPpdPath).c_str(),
+                               shellWord(ppdPath).c_str()));
+  logLine(state, format(msg::kCopying, newPpdPath.c_str(), ppdPath.c_str(), status));
+  return status == 0 ? 1 : 0;
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+  FileHandle source(from, "rb");
+  if (!source) return false;
+  FileHandle destination(to, "wb");
+  if (!destination) return false;
+  std::vector<char> block(kCopyBlock);
+  size_t got = 0;
+  bool ok = true;
+  do {
+    got = std::fread(block.data(), 1, block.size(), source.get());
+    if (got > 0 && std::fwrite(block.data(), 1, got, destination.get()) != got) ok = false;
+  } while (ok && got == block.size());
+  if (std::ferror(source.get())) ok = false;
+  return destination.close() == 0 && ok;
+}
+
+int processPrinterConfig(SetupState& state, const std::string& queueName) {
+  std::string configPath = format("/opt/vyr/%s/root/orvoConfig", queueName.c_str());
+  FileHandle config(configPath, "r");
+  if (!config) return 0;
+  struct stat info {};
+  if (fstat(fileno(config.get()), &info) != 0) return 0;
+
+  // The new text goes to a sibling file that replaces the old one only once it is complete.
+  std::string newPath = makeTempFile(configPath + ".");
+  if (newPath.empty()) return 0;
+  TempFileGuard cleanup(newPath);
+  FileHandle rewritten(newPath, "w");
+  if (!rewritten) return 0;
+  std::string line;
+  while (readWholeLine(config.get(), line)) {
+    if (contains(line, "%%ORVO_VERSION_1.0")) line = "%%ORVO_VERSION_3.0\n";
+    std::fwrite(line.data(), 1, line.size(), rewritten.get());
+  }
+  bool ok = !std::ferror(config.get()) && !std::ferror(rewritten.get());
+  if (fchmod(fileno(rewritten.get()), info.st_mode & 07777) != 0) ok = false;
+  if (fchown(fileno(rewritten.get()), info.st_uid, info.st_gid) != 0 && errno != EPERM) ok = false;
+  ok = (rewritten.close() == 0) && ok;
+  if (!ok || rename(newPath.c_str(), configPath.c_str()) != 0) return 0;
+  logLine(state, format(msg::kConfigUpdated, queueName.c_str()));
+  return 1;
+}

@@ -1,0 +1,229 @@
+#include "uninstall/deinstallation.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "base/format.h"
+#include "base/shell.h"
+#include "base/text.h"
+#include "driver/messages.h"
+#include "driver/prompts.h"
+#include "driver/run_flow.h"
+#include "driver/run_log.h"
+#include "driver/setup_state.h"
+#include "install/existing_installation.h"
+#include "queues/printer_list.h"
+
+namespace {
+
+// A package file: a path below installDir (the suffix is appended to it) or an absolute one.
+struct PackageFile {
+  bool inInstallDir;
+  const char* path;
+};
+
+// Row 10 repeats row 4: the filter link is tried again after the filter itself is gone.
+constexpr PackageFile kPackageFiles[] = {
+    {true, "/orvo"},
+    {true, "/orvoInfo4.0"},
+    {true, "/bin/qixgsfilter"},
+    {false, "/usr/bin/qixgsfilter"},
+    {true, "/etc/UNINSTALLORVO"},
+    {true, "/bin/setup"},
+    {true, "/etc/orvo4.0.png"},
+    {true, "/ORVOINST.CONF"},
+    {true, "/etc/ORVOINST.CONF"},
+    {false, "/usr/bin/qixgsfilter"},
+    {true, "/bin/nc"},
+};
+
+constexpr const char* kPackageDirs[] = {"/Default", "/ppd", "/etc", "/bin"};
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+// lstat: the entry itself, so a dangling link still counts as present.
+bool entryExists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+int removeTreeAt(int parentFd, const char* name);
+
+// Empties the directory open as dirFd (taking ownership of the descriptor). Entries are named
+// relative to that descriptor, so a directory swapped for a link meanwhile is never followed.
+void removeEntries(int dirFd) {
+  DirHandle dir(fdopendir(dirFd));
+  if (!dir) {
+    close(dirFd);
+    return;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(dir.get())) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  int fd = dirfd(dir.get());
+  for (const std::string& name : names) {
+    struct stat info {};
+    if (fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISDIR(info.st_mode))
+      removeTreeAt(fd, name.c_str());
+    else if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
+      unlinkat(fd, name.c_str(), 0);
+    // Devices, pipes and sockets stay; the directory then cannot be removed.
+  }
+}
+
+int removeTreeAt(int parentFd, const char* name) {
+  int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  removeEntries(fd);
+  return unlinkat(parentFd, name, AT_REMOVEDIR) == 0 ? 0 : -1;
+}
+
+void logCommand(SetupState& state, const std::string& command) {
+  logLine(state, format(msg::kExecutingCommand, command.c_str()));
+}
+
+// /dev/<queue> goes only when it is a plain file or a link left by an old spooler: never a
+// device node, a directory, or /dev/null.
+void deleteDeviceEntry(SetupState& state, const std::string& name) {
+  std::string path = "/dev/" + name;
+  if (path == "/dev/null") return;
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return;
+  if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
+    unlink(path.c_str());
+  else
+    logLine(state, format(msg::kDeviceEntryKept, path.c_str()));
+}
+
+// The queue's model file is kept as <file>.old; when it cannot be renamed it is deleted.
+void retireModelFile(SetupState& state, const std::string& name) {
+  std::string model;
+  if (state.schedulerKind == kSchedulerLp) {
+    model = format("/usr/spool/lp/model/%s", name.c_str());
+  } else if (state.schedulerKind == kSchedulerCups && state.cupsDataDir) {
+    model = format("%s/model/%s", state.cupsDataDir->c_str(), name.c_str());
+  } else {
+    return;  // no model files for an unknown print system, nor without a CUPS data directory
+  }
+  if (!pathExists(model)) return;
+  std::rename(model.c_str(), (model + ".old").c_str());
+  if (pathExists(model)) unlink(model.c_str());
+}
+
+}  // namespace
+
+int removeTree(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return -1;
+  if (S_ISLNK(info.st_mode)) return unlink(path.c_str()) == 0 ? 0 : -1;
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  removeEntries(fd);
+  return rmdir(path.c_str()) == 0 ? 0 : -1;
+}
+
+int deletePrinterQueue(SetupState& state, const std::string& name) {
+  int kind = state.schedulerKind;
+  if (kind != kSchedulerCups && kind != kSchedulerLp && kind != kSchedulerUnknown) return 0;
+  if (!isUsableQueueName(name)) return 0;
+
+  std::string quoted = shellWord(name);
+  std::string remove = format("%s -x%s 2>/dev/null", shellWord(state.commands.lpadmin).c_str(), quoted.c_str());
+  logCommand(state, remove);
+  if (runShell(remove) != 0) {
+    std::string query = format("%s -p%s -l > /dev/null", shellWord(state.commands.lpstat).c_str(), quoted.c_str());
+    logCommand(state, query);
+    runShell(query);
+    sleep(1);
+    logCommand(state, remove);
+    runShell(remove);  // a queue refused twice is left to the administrator
+  }
+
+  deleteDeviceEntry(state, name);
+  retireModelFile(state, name);
+  return 1;
+}
+
+int deletePrinterDir(SetupState& state, const std::string& name) {
+  if (!isUsableQueueName(name)) return -1;
+  std::string dir = format("%s/%s", state.installDir.c_str(), name.c_str());
+  if (!entryExists(dir)) return -1;
+  int result = removeTree(dir);
+  std::string script = dir + ".sh";
+  if (entryExists(script)) unlink(script.c_str());
+  return result;
+}
+
+void deletePrinterQueues(SetupState& state) {
+  // The head holds the block's first line, "Default" in a file this package wrote.
+  for (size_t i = 1; i < state.printers.ringSize(); ++i) {
+    const std::string name = state.printers.at(i).queueName;
+    if (name.empty() || name == "Default") continue;
+    if (!isUsableQueueName(name)) {
+      logLine(state, format(msg::kQueueNameSkipped, name.c_str()));
+      continue;
+    }
+    deletePrinterQueue(state, name);
+    deletePrinterDir(state, name);
+    logLine(state, format(msg::kDeletingPrinter, name.c_str()));
+  }
+}
+
+int deletePackageFiles(SetupState& state) {
+  if (chdir(state.installDir.c_str()) != 0) {
+    logLine(state, format(msg::kInstallDirNotOk, state.installDir.c_str()));
+    return 0;
+  }
+  for (const PackageFile& file : kPackageFiles) {
+    std::string path = file.inInstallDir ? state.installDir + file.path : std::string(file.path);
+    bool deleted = entryExists(path) && unlink(path.c_str()) == 0;
+    logLine(state, format(msg::kDeletingFile, path.c_str()) + (deleted ? msg::kOk : msg::kNotPossible));
+  }
+  for (const char* suffix : kPackageDirs) {
+    std::string path = state.installDir + suffix;
+    bool deleted = entryExists(path) && removeTree(path) == 0;
+    logLine(state, format(msg::kDeletingDirectory, path.c_str()) + (deleted ? msg::kOk : msg::kNotPossible));
+  }
+  return 1;
+}
+
+void deinstallBranch(SetupState& state) {
+  state.printers = PrinterList{};
+
+  int kind = -1;
+  if (findPreviousInstall(state.previousDir, kind) == 0) {
+    for (const char* text : {msg::kNoInstallation, msg::kSorry}) {
+      std::fputs(text, stderr);
+      logLine(state, text);
+    }
+    finishRun(state);
+  }
+
+  const char* finalMessage = msg::kAbandonedByUser;
+  if (askYesNo(msg::kAskDelete) == kAnswerYes) {
+    // installDir stays as the default or -u set it; the earlier installation's directory
+    // only proves that there is something to remove.
+    readInfoPrinters(state, kind, state.printers);
+    logLine(state, format(msg::kPrintersFound, state.printerCount));
+    deletePrinterQueues(state);
+    deletePackageFiles(state);
+    finalMessage = msg::kUninstalled;
+  }
+
+  std::fputs(finalMessage, stderr);
+  std::fputs("\n", stderr);
+  logLine(state, finalMessage);
+  finishRun(state);
+}

@@ -1,0 +1,31 @@
+// De-installation: removes the package's printer queues, their directories and start scripts,
+// the package files and the package sub-directories.
+#pragma once
+
+#include <string>
+
+struct SetupState;
+
+// The -d branch: checks that the package is installed, asks for confirmation, removes it and
+// ends the process after closing the run log.
+[[noreturn]] void deinstallBranch(SetupState& state);
+
+// Deletes every queue of state.printers after the head, except empty names and "Default";
+// a name that is not one usable path component is only logged as skipped.
+void deletePrinterQueues(SetupState& state);
+
+// Removes one queue from the print system; 1 when the scheduler kind is handled here, else 0.
+int deletePrinterQueue(SetupState& state, const std::string& name);
+
+// Removes installDir/<name> and installDir/<name>.sh; the result of removeTree, or -1 when the
+// directory does not exist.
+int deletePrinterDir(SetupState& state, const std::string& name);
+
+// Removes a directory tree without ever following a symbolic link (a link is deleted as a
+// link); device nodes, pipes and sockets are left in place. 0 on success; -1 when the path does
+// not exist, cannot be read as a directory (nothing is then removed) or could not be removed.
+int removeTree(const std::string& path);
+
+// Removes the package files and directories of installDir, logging each outcome; 0 when
+// installDir cannot be entered (nothing removed), else 1.
+int deletePackageFiles(SetupState& state);

@@ -1,0 +1,47 @@
+// genfiles: runs one of setup's file writers or the installation probe on its own, for sandbox
+// scenarios that check the generated files as the system sees them.
+//
+//   genfiles info INSTALLDIR                   writeInfoFile
+//   genfiles upgrade INSTALLDIR                upgradeInfoFile
+//   genfiles uninstall INSTALLDIR PPDINSTALLDIR  writeUninstallScript (rm as found on PATH)
+//   genfiles find                              findPreviousInstall; prints "RESULT KIND DIR"
+//
+// Log lines go to standard error.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "discovery/command_locator.h"
+#include "driver/setup_state.h"
+#include "install/existing_installation.h"
+#include "install/info_file.h"
+#include "install/uninstall_script.h"
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  SetupState state;
+  state.userId = static_cast<int>(getuid());
+  state.groupId = static_cast<int>(getgid());
+  if (command == "info" && argc == 3) {
+    state.installDir = argv[2];
+    writeInfoFile(state);
+  } else if (command == "upgrade" && argc == 3) {
+    state.installDir = argv[2];
+    upgradeInfoFile(state);
+  } else if (command == "uninstall" && argc == 4) {
+    state.installDir = argv[2];
+    state.ppdInstallDir = argv[3];
+    state.commands.rm = findCommand("rm").value_or("rm");
+    writeUninstallScript(state);
+  } else if (command == "find" && argc == 2) {
+    std::string dir;
+    int kind = 0;
+    int result = findPreviousInstall(dir, kind);
+    std::printf("%d %d %s\n", result, kind, dir.c_str());
+  } else {
+    std::fputs("usage: genfiles info|upgrade DIR | uninstall DIR PPDDIR | find\n", stderr);
+    return 2;
+  }
+  return 0;
+}

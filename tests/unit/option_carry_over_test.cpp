@@ -1,0 +1,380 @@
+#include "queues/option_carry_over.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "../tools/ppd_writer.h"
+#include "base/shell.h"
+#include "base/text.h"
+#include "driver/setup_state.h"
+
+namespace {
+
+const std::string kFixtures = ORVO_SOURCE_DIR "/tests/fixtures/";
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Lines with their line ends (LF, CR LF or CR).
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    line += text[i];
+    bool crlf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+    if (crlf) line += text[++i];
+    if (text[i] == '\n' || text[i] == '\r') lines.push_back(std::move(line)), line.clear();
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+// The value of the first line "*Default<keyword>: value", line end cut off.
+std::string defaultOf(const std::string& text, const std::string& keyword) {
+  for (std::string line : splitLines(text)) {
+    if (!startsWith(line, "*Default" + keyword + ":")) continue;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    return line.substr(keyword.size() + 10);
+  }
+  return "(none)";
+}
+
+bool cupstestppdAccepts(const std::string& path) {
+  return runShell("cupstestppd -q -I filters " + shellWord(path) + " >/dev/null 2>&1") == 0;
+}
+
+// Options whose *Default lines stand inside *OpenUI blocks in the generated PPDs.
+const std::set<std::string> kUiOptions = {"PageSize",  "PageRegion", "Duplex",    "InputSlot",
+                                          "MediaType", "Resolution", "ColorModel"};
+
+class CarryOverTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = testing::TempDir() + "carry_over_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern + "/";
+    state_.logFile = std::fopen((dir_ + "log").c_str(), "w");
+    ASSERT_NE(state_.logFile, nullptr);
+    state_.logIsOpen = 1;
+  }
+  void TearDown() override {
+    std::fclose(state_.logFile);
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string rewrite(const std::string& newPpd, const OptList& options, int count, const OfferedChoices& offered) {
+    std::FILE* in = std::fopen(newPpd.c_str(), "rb");
+    std::FILE* out = std::fopen((dir_ + "out.ppd").c_str(), "wb");
+    EXPECT_TRUE(in && out);
+    if (!in || !out) return std::string();
+    processNewPPD(state_, in, out, options, count, offered);
+    std::fclose(in);
+    std::fclose(out);
+    return readFile(dir_ + "out.ppd");
+  }
+  // What a refresh does: the old PPD's defaults, the new PPD's choices, the rewrite.
+  std::string carry(const std::string& oldPpd, const std::string& newPpd) {
+    OptList options;
+    int count = 0;
+    getQueueOptions(state_, oldPpd, options, count);
+    return rewrite(newPpd, options, count, offeredChoices(newPpd));
+  }
+  std::string log() {
+    std::fflush(state_.logFile);
+    return readFile(dir_ + "log");
+  }
+  std::string out() const { return dir_ + "out.ppd"; }
+
+  SetupState state_;
+  std::string dir_;
+};
+
+TEST_F(CarryOverTest, CarriesOldDefaultsInsideUserInterfaceBlocksOnly) {
+  const std::string newPpd = kFixtures + "new_letter_default.ppd";
+  std::string output = carry(kFixtures + "old_a4_default.ppd", newPpd);
+  struct Case {
+    const char* keyword;
+    const char* value;
+  } cases[] = {
+      // Inside *OpenUI blocks; InputSlot sits in a sub-group, ColorModel is the last option.
+      {"PageSize", "A4"},
+      {"PageRegion", "A4"},
+      {"Duplex", "DuplexNoTumble"},
+      {"InputSlot", "Tray2"},
+      {"MediaType", "Labels"},
+      {"Resolution", "1200dpi"},
+      {"ColorModel", "Gray"},
+      // Outside them: JCL options, page geometry, fonts, colour space and separations.
+      {"JCLEconomode", "Off"},
+      {"ImageableArea", "Letter"},
+      {"PaperDimension", "Letter"},
+      {"Font", "Courier"},
+      {"ColorSpace", "CMYK"},
+      {"ColorSep", "ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(defaultOf(output, c.keyword), c.value) << c.keyword;
+
+  std::string text = log();
+  EXPECT_TRUE(contains(text, "processNewPPD(nOptions=8)\n")) << text;
+  EXPECT_TRUE(contains(text, "processNewPPD: Setting new option: *PageSize/A4.\n")) << text;
+  EXPECT_TRUE(contains(text, "processNewPPD: Setting new option: *ColorModel/Gray.\n")) << text;
+  EXPECT_FALSE(contains(text, "processNewPPD(*PageSize).")) << "debug trace without -D";
+  EXPECT_TRUE(cupstestppdAccepts(out()));
+}
+
+TEST_F(CarryOverTest, DebugLevelTracesEveryDefaultKeyword) {
+  state_.debugLevel = 1;
+  OptList none;
+  rewrite(kFixtures + "new_letter_default.ppd", none, 0, {});
+  std::string text = log();
+  for (const std::string& keyword : kUiOptions)
+    EXPECT_TRUE(contains(text, "processNewPPD(*" + keyword + ").\n")) << keyword;
+  EXPECT_FALSE(contains(text, "processNewPPD(*JCLEconomode)."));
+}
+
+TEST_F(CarryOverTest, CollectsOnlyDefaultsThatTheirOptionLists) {
+  OptList options;
+  int count = -1;
+  EXPECT_EQ(getQueueOptions(state_, kFixtures + "old_unlisted_resolution.ppd", options, count), 7);
+  EXPECT_EQ(count, 7);
+  std::vector<std::string> keywords;
+  for (const OptEntry& entry : options.entries) {
+    keywords.push_back(entry.keyword);
+    EXPECT_EQ(entry.index, static_cast<int>(keywords.size()));
+  }
+  EXPECT_EQ(keywords, (std::vector<std::string>{"JCLEconomode", "PageSize", "PageRegion", "Duplex", "InputSlot",
+                                                "MediaType", "ColorModel"}));
+
+  std::string output = rewrite(kFixtures + "new_letter_default.ppd", options, count,
+                               offeredChoices(kFixtures + "new_letter_default.ppd"));
+  EXPECT_EQ(defaultOf(output, "Resolution"), "600dpi");
+  EXPECT_FALSE(contains(log(), "*Resolution/"));
+}
+
+TEST_F(CarryOverTest, KeepsNewDefaultWhenTheOldChoiceIsNotOffered) {
+  std::string output = carry(kFixtures + "old_a4_default.ppd", kFixtures + "new_without_a4.ppd");
+  EXPECT_EQ(defaultOf(output, "PageSize"), "Letter");
+  EXPECT_EQ(defaultOf(output, "PageRegion"), "Letter");
+  EXPECT_EQ(defaultOf(output, "Resolution"), "600dpi");
+  EXPECT_EQ(defaultOf(output, "Duplex"), "DuplexNoTumble");
+  std::string text = log();
+  EXPECT_TRUE(contains(text, "processNewPPD: Keeping new default *PageSize/Letter: A4 not offered.\n")) << text;
+  EXPECT_TRUE(contains(text, "processNewPPD: Keeping new default *Resolution/600dpi: 1200dpi not offered.\n"));
+  EXPECT_FALSE(contains(text, "Setting new option: *PageSize/"));
+  EXPECT_TRUE(cupstestppdAccepts(out()));
+}
+
+TEST_F(CarryOverTest, KeepsNewDefaultWhenOldDefaultsConflictUnderNewConstraints) {
+  ASSERT_TRUE(cupstestppdAccepts(kFixtures + "new_with_constraints.ppd"));
+  std::string output = carry(kFixtures + "old_conflicting_defaults.ppd", kFixtures + "new_with_constraints.ppd");
+  EXPECT_EQ(defaultOf(output, "PageSize"), "Env10");
+  EXPECT_EQ(defaultOf(output, "Duplex"), "None");
+  EXPECT_TRUE(contains(log(),
+                       "processNewPPD: Keeping new default *Duplex/None: DuplexTumble conflicts with other "
+                       "defaults.\n"));
+  EXPECT_TRUE(cupstestppdAccepts(out()));
+}
+
+TEST_F(CarryOverTest, DropsCommentsAfterNewDefaults) {
+  const std::string newPpd = kFixtures + "new_default_comments.ppd";
+  OptList none;
+  std::string output = rewrite(newPpd, none, 0, offeredChoices(newPpd));
+  std::string input = readFile(newPpd);
+  std::string expected = input;
+  expected.replace(expected.find("*DefaultDuplex: None  %"),
+                   std::string("*DefaultDuplex: None  % simplex unless the "
+                               "queue says otherwise")
+                       .size(),
+                   "*DefaultDuplex: None");
+  expected.replace(expected.find("*DefaultMediaType: Plain\t%"),
+                   std::string("*DefaultMediaType: Plain\t% plain paper").size(), "*DefaultMediaType: Plain");
+  EXPECT_EQ(output, expected);
+
+  output = carry(kFixtures + "old_a4_default.ppd", newPpd);
+  EXPECT_TRUE(contains(output, "\n*DefaultDuplex: DuplexNoTumble\n"));
+  EXPECT_TRUE(contains(output, "\n*DefaultMediaType: Labels\n"));
+}
+
+TEST_F(CarryOverTest, UnparsableOldPpdLeavesListAndCountAlone) {
+  for (const std::string& path : {kFixtures + "not_a_ppd.ppd", dir_ + "missing.ppd"}) {
+    OptList options;
+    addOptList(&options, OptEntry{"Duplex", "None", 1});
+    int count = 5;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(getQueueOptions(state_, path, options, count), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to open '" + path + "' as a PPD file!\n");
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(options.entries.size(), 1u);
+  }
+}
+
+// Whole lines, whatever their length and line end: a comment of 400 characters (with
+// "*DefaultPageSize" past character 255) and a *Default line of 330 characters inside
+// user-interface blocks, under every line-end style, with and without a final line end.
+TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
+  ppdwriter::PpdSpec spec;
+  spec.longLine = 400;
+  const std::string base = ppdwriter::ppdText(spec);
+  ASSERT_GT(base.find("*DefaultPageSize", base.find("*% Media note") + 255), base.find("*% Media note"));
+  ppdwriter::PpdSpec plain;
+  writeFile(dir_ + "plain.ppd", ppdwriter::ppdText(plain));
+  const OfferedChoices offered = offeredChoices(dir_ + "plain.ppd");
+  OptList options;
+  addOptList(&options, OptEntry{"PageSize", "A4", 1});
+  addOptList(&options, OptEntry{"MediaType", "Labels", 2});
+
+  const std::string longDefault = "*DefaultDuplex: None % " + std::string(300, 'x');
+  for (const char* end : {"\n", "\r\n", "\r"}) {
+    for (bool finalEnd : {true, false}) {
+      auto withEnds = [&](std::string text) {
+        std::string result;
+        for (size_t at = 0, next; at < text.size(); at = next + 1) {
+          next = text.find('\n', at);
+          result += text.substr(at, next - at);
+          if (next + 1 < text.size() || finalEnd) result += end;
+        }
+        return result;
+      };
+      std::string input = base;
+      input.replace(input.find("*DefaultDuplex: None\n"), 20, longDefault);
+      std::string expected = input;
+      expected.replace(expected.find("*DefaultPageSize: Letter\n"), 24, "*DefaultPageSize: A4");
+      expected.replace(expected.find(longDefault), longDefault.size(), "*DefaultDuplex: None");
+      expected.replace(expected.find("*DefaultMediaType: Plain\n"), 24, "*DefaultMediaType: Labels");
+      writeFile(dir_ + "new.ppd", withEnds(input));
+      EXPECT_EQ(rewrite(dir_ + "new.ppd", options, 2, offered), withEnds(expected))
+          << "line end " << (end[0] == '\r' ? (end[1] ? "CR LF" : "CR") : "LF") << ", final " << finalEnd;
+    }
+  }
+}
+
+TEST(ParseDefaultLineTest, TakesKeywordAndFirstWordOfValue) {
+  const std::string k78(78, 'K'), v79(79, 'v');
+  struct Case {
+    std::string line;
+    bool found;
+    std::string keyword;
+    std::string value;
+  } cases[] = {
+      {"*DefaultPageSize: Letter\n", true, "*PageSize", "Letter"},
+      {"*DefaultPageSize: Letter  % comment\n", true, "*PageSize", "Letter"},
+      {"*DefaultPageSize:\tA4\t% comment", true, "*PageSize", "A4"},
+      {"*DefaultPageSize:A4\r\n", true, "*PageSize", "A4"},
+      {"*DefaultPageSize : A4\n", true, "*PageSize", "A4"},
+      {"*DefaultPageSize Legal\n", true, "*PageSize", "Legal"},
+      {"*DefaultPageSize:\n", true, "*PageSize", ""},
+      {"*DefaultPageSize", true, "*PageSize", ""},
+      {"*DefaultResolution: 600dpi/600 DPI\n", true, "*Resolution", "600dpi/600"},
+      {"*% the *DefaultPageSize: A4 line\n", true, "*PageSize", "A4"},
+      {"*DefaultColorSep: ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi\n", false, "", ""},
+      {"*OpenUI *PageSize/Default Size: PickOne\n", false, "", ""},
+      // Keyword (with its "*") and value fit in 79 characters, or the line is not taken.
+      {"*Default" + k78 + ": A4\n", true, "*" + k78, "A4"},
+      {"*Default" + k78 + "K: A4\n", false, "", ""},
+      {"*DefaultPageSize: " + v79 + "\n", true, "*PageSize", v79},
+      {"*DefaultPageSize: " + v79 + "v\n", false, "", ""},
+  };
+  for (const Case& c : cases) {
+    std::string value = "stale";
+    std::optional<std::string> keyword = parseDefaultLine(c.line, value);
+    ASSERT_EQ(keyword.has_value(), c.found) << c.line;
+    if (!c.found) continue;
+    EXPECT_EQ(*keyword, c.keyword) << c.line;
+    EXPECT_EQ(value, c.value) << c.line;
+  }
+}
+
+// Property: for generated old/new pairs the output differs from the new PPD only in *Default
+// lines inside user-interface blocks, each naming the old default when the new PPD offers it
+// (and, without constraints, only then), and cupstestppd accepts the output whenever it
+// accepts the new PPD.
+TEST_F(CarryOverTest, GeneratedPairsDifferOnlyInUiDefaultsAndStayValid) {
+  std::mt19937 random(20240611);
+  auto pick = [&random](const std::vector<std::string>& from) { return from[random() % from.size()]; };
+  auto subset = [&](std::vector<std::string> all) {
+    std::vector<std::string> kept;
+    for (const std::string& item : all)
+      if (random() % 3 != 0) kept.push_back(item);
+    return kept.empty() ? std::vector<std::string>{all.front()} : kept;
+  };
+  const std::vector<std::string> allSizes = {"Letter", "Legal", "A4", "A5", "Executive", "Env10", "B5"};
+  const std::vector<std::string> allResolutions = {"300dpi", "600dpi", "1200dpi", "600x300dpi"};
+  auto makeSpec = [&]() {
+    ppdwriter::PpdSpec spec;
+    spec.pageSizes = subset(allSizes);
+    spec.resolutions = subset(allResolutions);
+    std::map<std::string, std::vector<std::string>> choices = {
+        {"PageSize", spec.pageSizes},
+        {"Resolution", spec.resolutions},
+        {"Duplex", {"None", "DuplexNoTumble", "DuplexTumble"}},
+        {"InputSlot", {"Auto", "Tray1", "Tray2", "Manual"}},
+        {"MediaType", {"Plain", "Transparency", "Labels", "Envelope"}},
+        {"ColorModel", {"CMYK", "Gray"}},
+        {"JCLEconomode", {"Off", "On"}},
+    };
+    for (auto& [keyword, list] : choices) {
+      if (random() % 3 == 0) continue;  // the generator's own default
+      spec.defaults[keyword] = random() % 8 == 0 ? std::string("Unlisted") : pick(list);
+    }
+    if (random() % 4 == 0) spec.defaults["PageRegion"] = pick(allSizes);
+    spec.constraints = random() % 3 == 0;
+    return spec;
+  };
+
+  int accepted = 0;
+  for (int pair = 0; pair < 16; ++pair) {
+    ppdwriter::PpdSpec oldSpec = makeSpec();
+    ppdwriter::PpdSpec newSpec = makeSpec();
+    newSpec.crlf = random() % 4 == 0;
+    newSpec.finalNewline = random() % 4 != 0;
+    writeFile(dir_ + "old.ppd", ppdwriter::ppdText(oldSpec));
+    writeFile(dir_ + "new.ppd", ppdwriter::ppdText(newSpec));
+    std::string output = carry(dir_ + "old.ppd", dir_ + "new.ppd");
+    SCOPED_TRACE("pair " + std::to_string(pair));
+
+    std::vector<std::string> newLines = splitLines(readFile(dir_ + "new.ppd"));
+    std::vector<std::string> outLines = splitLines(output);
+    ASSERT_EQ(outLines.size(), newLines.size());
+    OptList oldOptions;
+    int count = 0;
+    getQueueOptions(state_, dir_ + "old.ppd", oldOptions, count);
+    OfferedChoices offered = offeredChoices(dir_ + "new.ppd");
+    for (size_t i = 0; i < newLines.size(); ++i) {
+      std::string keyword;
+      if (startsWith(newLines[i], "*Default")) keyword = newLines[i].substr(8, newLines[i].find(':') - 8);
+      if (!kUiOptions.count(keyword)) {
+        EXPECT_EQ(outLines[i], newLines[i]);
+        continue;
+      }
+      std::string newValue = defaultOf(newLines[i], keyword);
+      std::string value = defaultOf(outLines[i], keyword);
+      const OptEntry* old = findOpt(oldOptions, "*" + keyword);
+      bool carried = old && offered[keyword].count(old->choice);
+      if (newSpec.constraints) {
+        EXPECT_TRUE(value == newValue || (carried && value == old->choice)) << outLines[i];
+      } else {
+        EXPECT_EQ(value, carried ? old->choice : newValue) << keyword;
+      }
+      EXPECT_EQ(outLines[i], "*Default" + keyword + ": " + value + (newSpec.crlf ? "\r\n" : "\n"));
+    }
+    if (cupstestppdAccepts(dir_ + "new.ppd")) {
+      ++accepted;
+      EXPECT_TRUE(cupstestppdAccepts(out())) << output;
+    }
+  }
+  EXPECT_GE(accepted, 4) << "too few valid new PPDs for the property to say much";
+}
+
+}  // namespace
