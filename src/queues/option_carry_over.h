@@ -21,11 +21,12 @@ inline constexpr size_t kDefaultTextMax = 79;
 // standard error and returns 0 with the list and count untouched.
 int getQueueOptions(SetupState& state, const std::string& ppdPath, OptList& list, int& count);
 
-// Copies the new PPD from input to output, rewriting each *Default line inside an
-// *OpenUI ... *CloseUI block (not *DefaultColorSep) to "*Default<kw>: <value>" with the line's
-// own line end. The value is the old choice from `options` when the new PPD offers it and it
-// does not bring the defaults into conflict, else the new PPD's own value. Every other line is
-// copied byte for byte, whatever its length and line end. Logs each decision.
+// Copies the new PPD from input to output, rewriting each line that begins with "*Default"
+// (not *DefaultColorSep) inside an *OpenUI ... *CloseUI block to "*Default<kw>: <value>" with
+// the line's own line end (LF, CR LF, CR or none). The value is the old choice from `options`
+// when `offered` (the new PPD's choices, from offeredChoices) lists it and it brings the
+// defaults into no conflict, else the first word of the new PPD's own value. Every other line
+// is copied byte for byte, whatever its length. Logs each decision.
 void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const OptList& options, int nOptions,
                    const OfferedChoices& offered);
 

@@ -17,7 +17,7 @@
 
 namespace ppdwriter {
 
-struct PpdSpec {
+struct PpdRecipe {
   std::string model = "Ostra XYZ 123";
   std::string pdl = "pcl";      // ps, pcl or pxl: the " PS" / " PCL" / " PXL" ending of *ModelName
   std::string version = "1.5";  // text after "*% Orvo version: "; empty: no marker line
@@ -86,60 +86,60 @@ inline int dpiOf(const std::string& name, int& vertical) {
 }
 
 // An 8.3 upper-case file name derived from the model and the PDL, as *PCFileName wants.
-inline std::string pcFileName(const PpdSpec& spec) {
+inline std::string pcFileName(const PpdRecipe& recipe) {
   unsigned hash = 2166136261u;
-  for (char c : spec.model + spec.pdl) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  for (char c : recipe.model + recipe.pdl) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
   char name[16];
   std::snprintf(name, sizeof name, "OS%06X.PPD", hash & 0xFFFFFFu);
   return name;
 }
 
-// Validates the spec; returns an error text, or none when it can be written.
-inline std::optional<std::string> checkSpec(const PpdSpec& spec) {
-  if (spec.model.empty() || spec.model.find('"') != std::string::npos) return "bad model name";
-  if (pdlEnding(spec.pdl).empty()) return "pdl must be ps, pcl or pxl";
-  if (spec.pageSizes.empty()) return "no page sizes";
-  for (const std::string& size : spec.pageSizes)
+// Validates the recipe; returns an error text, or none when it can be written.
+inline std::optional<std::string> checkRecipe(const PpdRecipe& recipe) {
+  if (recipe.model.empty() || recipe.model.find('"') != std::string::npos) return "bad model name";
+  if (pdlEnding(recipe.pdl).empty()) return "pdl must be ps, pcl or pxl";
+  if (recipe.pageSizes.empty()) return "no page sizes";
+  for (const std::string& size : recipe.pageSizes)
     if (!findPageSize(size)) return "unknown page size " + size;
-  if (spec.resolutions.empty()) return "no resolutions";
-  for (const std::string& res : spec.resolutions) {
+  if (recipe.resolutions.empty()) return "no resolutions";
+  for (const std::string& res : recipe.resolutions) {
     int y = 0;
     if (dpiOf(res, y) <= 0) return "bad resolution " + res;
   }
-  if (spec.linesBeforeMarker < 0) return "negative line count";
+  if (recipe.linesBeforeMarker < 0) return "negative line count";
   return std::nullopt;
 }
 
-inline std::string defaultOf(const PpdSpec& spec, const std::string& keyword, const std::string& fallback) {
-  auto found = spec.defaults.find(keyword);
-  return found == spec.defaults.end() ? fallback : found->second;
+inline std::string defaultOf(const PpdRecipe& recipe, const std::string& keyword, const std::string& fallback) {
+  auto found = recipe.defaults.find(keyword);
+  return found == recipe.defaults.end() ? fallback : found->second;
 }
 
-// The whole PPD text. Call checkSpec first.
-inline std::string ppdText(const PpdSpec& spec) {
+// The whole PPD text. Call checkRecipe first.
+inline std::string ppdText(const PpdRecipe& recipe) {
   std::vector<std::string> lines;
   auto add = [&lines](std::string line) { lines.push_back(std::move(line)); };
-  const std::string modelName = spec.model + " " + pdlEnding(spec.pdl);
-  const std::string pageSize = defaultOf(spec, "PageSize", spec.pageSizes.front());
+  const std::string modelName = recipe.model + " " + pdlEnding(recipe.pdl);
+  const std::string pageSize = defaultOf(recipe, "PageSize", recipe.pageSizes.front());
 
   add("*PPD-Adobe: \"4.3\"");
   add("*% Orvo printer description for the " + modelName + ".");
   add("*% Copyright 2024 Ostra. All rights reserved.");
   add("*FormatVersion: \"4.3\"");
-  add("*FileVersion: \"" + (spec.version.empty() ? std::string("1.0") : spec.version) + "\"");
+  add("*FileVersion: \"" + (recipe.version.empty() ? std::string("1.0") : recipe.version) + "\"");
   add("*LanguageVersion: English");
   add("*LanguageEncoding: ISOLatin1");
-  add("*PCFileName: \"" + pcFileName(spec) + "\"");
+  add("*PCFileName: \"" + pcFileName(recipe) + "\"");
   add("*Manufacturer: \"Ostra\"");
-  add("*Product: \"(" + spec.model + ")\"");
+  add("*Product: \"(" + recipe.model + ")\"");
   add("*ModelName: \"" + modelName + "\"");
   std::string shortNick = modelName.size() > 31 ? modelName.substr(0, 31) : modelName;
   while (!shortNick.empty() && shortNick.back() == ' ') shortNick.pop_back();
   add("*ShortNickName: \"" + shortNick + "\"");
-  add("*NickName: \"" + modelName + ", Orvo " + (spec.version.empty() ? std::string("1.0") : spec.version) + "\"");
+  add("*NickName: \"" + modelName + ", Orvo " + (recipe.version.empty() ? std::string("1.0") : recipe.version) + "\"");
   add("*PSVersion: \"(3010.000) 0\"");
-  for (int i = 0; i < spec.linesBeforeMarker; ++i) add("*% Note " + std::to_string(i + 1) + ".");
-  if (!spec.version.empty()) add("*% Orvo version: " + spec.version);
+  for (int i = 0; i < recipe.linesBeforeMarker; ++i) add("*% Note " + std::to_string(i + 1) + ".");
+  if (!recipe.version.empty()) add("*% Orvo version: " + recipe.version);
   add("*LanguageLevel: \"3\"");
   add("*ColorDevice: True");
   add("*DefaultColorSpace: CMYK");
@@ -149,7 +149,7 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*TTRasterizer: Type42");
   add("*cupsVersion: 2.4");
   add("*cupsLanguages: \"en\"");
-  if (!spec.filter.empty()) add("*cupsFilter: \"application/vnd.cups-postscript 0 " + spec.filter + "\"");
+  if (!recipe.filter.empty()) add("*cupsFilter: \"application/vnd.cups-postscript 0 " + recipe.filter + "\"");
   add("");
 
   // Job control: PJL wraps the job; its options live outside user-interface blocks.
@@ -158,7 +158,7 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*JCLEnd: \"<1B>%-12345X@PJL EOJ<0A><1B>%-12345X\"");
   add("*JCLOpenUI *JCLEconomode/Toner Saver: PickOne");
   add("*OrderDependency: 10 JCLSetup *JCLEconomode");
-  add("*DefaultJCLEconomode: " + defaultOf(spec, "JCLEconomode", "Off"));
+  add("*DefaultJCLEconomode: " + defaultOf(recipe, "JCLEconomode", "Off"));
   add("*JCLEconomode Off/Off: \"@PJL SET ECONOMODE=OFF<0A>\"");
   add("*JCLEconomode On/On: \"@PJL SET ECONOMODE=ON<0A>\"");
   add("*JCLCloseUI: *JCLEconomode");
@@ -168,37 +168,37 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*OpenUI *PageSize/Media Size: PickOne");
   add("*OrderDependency: 10 AnySetup *PageSize");
   add("*DefaultPageSize: " + pageSize);
-  for (const std::string& name : spec.pageSizes) {
+  for (const std::string& name : recipe.pageSizes) {
     const PageSizeInfo* size = findPageSize(name);
     add("*PageSize " + name + "/" + size->text + ": \"<</PageSize[" + std::to_string(size->width) + " " +
         std::to_string(size->height) + "]/ImagingBBox null>>setpagedevice\"");
   }
-  if (spec.longLine > 0) {
+  if (recipe.longLine > 0) {
     std::string comment = "*% Media note: Default sizes follow the driver's table;";
-    while (comment.size() < spec.longLine) comment += " the *DefaultPageSize line names one of them;";
-    comment.resize(spec.longLine);
+    while (comment.size() < recipe.longLine) comment += " the *DefaultPageSize line names one of them;";
+    comment.resize(recipe.longLine);
     add(comment);
   }
   add("*CloseUI: *PageSize");
   add("");
   add("*OpenUI *PageRegion/Media Size: PickOne");
   add("*OrderDependency: 10 AnySetup *PageRegion");
-  add("*DefaultPageRegion: " + defaultOf(spec, "PageRegion", pageSize));
-  for (const std::string& name : spec.pageSizes) {
+  add("*DefaultPageRegion: " + defaultOf(recipe, "PageRegion", pageSize));
+  for (const std::string& name : recipe.pageSizes) {
     const PageSizeInfo* size = findPageSize(name);
     add("*PageRegion " + name + "/" + size->text + ": \"<</PageSize[" + std::to_string(size->width) + " " +
         std::to_string(size->height) + "]/ImagingBBox null>>setpagedevice\"");
   }
   add("*CloseUI: *PageRegion");
   add("");
-  add("*DefaultImageableArea: " + defaultOf(spec, "ImageableArea", pageSize));
-  for (const std::string& name : spec.pageSizes) {
+  add("*DefaultImageableArea: " + defaultOf(recipe, "ImageableArea", pageSize));
+  for (const std::string& name : recipe.pageSizes) {
     const PageSizeInfo* size = findPageSize(name);
     add("*ImageableArea " + name + "/" + size->text + ": \"12 12 " + std::to_string(size->width - 12) + " " +
         std::to_string(size->height - 12) + "\"");
   }
-  add("*DefaultPaperDimension: " + defaultOf(spec, "PaperDimension", pageSize));
-  for (const std::string& name : spec.pageSizes) {
+  add("*DefaultPaperDimension: " + defaultOf(recipe, "PaperDimension", pageSize));
+  for (const std::string& name : recipe.pageSizes) {
     const PageSizeInfo* size = findPageSize(name);
     add("*PaperDimension " + name + "/" + size->text + ": \"" + std::to_string(size->width) + " " +
         std::to_string(size->height) + "\"");
@@ -206,7 +206,7 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("");
   add("*OpenUI *Duplex/2-Sided Printing: PickOne");
   add("*OrderDependency: 20 AnySetup *Duplex");
-  add("*DefaultDuplex: " + defaultOf(spec, "Duplex", "None"));
+  add("*DefaultDuplex: " + defaultOf(recipe, "Duplex", "None"));
   add("*Duplex None/Off: \"<</Duplex false>>setpagedevice\"");
   add("*Duplex DuplexNoTumble/Long-Edge Binding: \"<</Duplex true/Tumble false>>setpagedevice\"");
   add("*Duplex DuplexTumble/Short-Edge Binding: \"<</Duplex true/Tumble true>>setpagedevice\"");
@@ -215,7 +215,7 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*OpenSubGroup: PaperHandling/Paper Handling");
   add("*OpenUI *InputSlot/Media Source: PickOne");
   add("*OrderDependency: 20 AnySetup *InputSlot");
-  add("*DefaultInputSlot: " + defaultOf(spec, "InputSlot", "Auto"));
+  add("*DefaultInputSlot: " + defaultOf(recipe, "InputSlot", "Auto"));
   add("*InputSlot Auto/Default Tray: \"<</ManualFeed false/MediaPosition 0>>setpagedevice\"");
   add("*InputSlot Tray1/Tray 1: \"<</ManualFeed false/MediaPosition 1>>setpagedevice\"");
   add("*InputSlot Tray2/Tray 2: \"<</ManualFeed false/MediaPosition 2>>setpagedevice\"");
@@ -223,7 +223,7 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*CloseUI: *InputSlot");
   add("*OpenUI *MediaType/Media Type: PickOne");
   add("*OrderDependency: 20 AnySetup *MediaType");
-  add("*DefaultMediaType: " + defaultOf(spec, "MediaType", "Plain"));
+  add("*DefaultMediaType: " + defaultOf(recipe, "MediaType", "Plain"));
   add("*MediaType Plain/Plain Paper: \"<</MediaType(Plain)>>setpagedevice\"");
   add("*MediaType Transparency/Transparency: \"<</MediaType(Transparency)>>setpagedevice\"");
   add("*MediaType Labels/Labels: \"<</MediaType(Labels)>>setpagedevice\"");
@@ -236,9 +236,9 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*OpenGroup: Quality/Print Quality");
   add("*OpenUI *Resolution/Resolution: PickOne");
   add("*OrderDependency: 10 AnySetup *Resolution");
-  const std::string defaultRes = spec.resolutions.size() > 1 ? spec.resolutions[1] : spec.resolutions[0];
-  add("*DefaultResolution: " + defaultOf(spec, "Resolution", defaultRes));
-  for (const std::string& res : spec.resolutions) {
+  const std::string defaultRes = recipe.resolutions.size() > 1 ? recipe.resolutions[1] : recipe.resolutions[0];
+  add("*DefaultResolution: " + defaultOf(recipe, "Resolution", defaultRes));
+  for (const std::string& res : recipe.resolutions) {
     int y = 0;
     int x = dpiOf(res, y);
     add("*Resolution " + res + "/" + std::to_string(x) + " DPI: \"<</HWResolution[" + std::to_string(x) + " " +
@@ -248,7 +248,7 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("");
   add("*OpenUI *ColorModel/Color Mode: PickOne");
   add("*OrderDependency: 10 AnySetup *ColorModel");
-  add("*DefaultColorModel: " + defaultOf(spec, "ColorModel", "CMYK"));
+  add("*DefaultColorModel: " + defaultOf(recipe, "ColorModel", "CMYK"));
   add("*ColorModel CMYK/Color: \"<</ProcessColorModel/DeviceCMYK>>setpagedevice\"");
   add("*ColorModel Gray/Grayscale: \"<</ProcessColorModel/DeviceGray>>setpagedevice\"");
   add("*DefaultColorSep: ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi");
@@ -256,7 +256,7 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*CloseGroup: Quality");
   add("");
 
-  if (spec.constraints) {
+  if (recipe.constraints) {
     add("*UIConstraints: *Duplex *MediaType Transparency");
     add("*UIConstraints: *MediaType Transparency *Duplex");
     add("*UIConstraints: *Duplex *PageSize Env10");
@@ -284,11 +284,11 @@ inline std::string ppdText(const PpdSpec& spec) {
   add("*Font Symbol: Special \"(001.007S)\" Special ROM");
   add("*% End of " + modelName + " PPD");
 
-  const char* end = spec.crlf ? "\r\n" : "\n";
+  const char* end = recipe.crlf ? "\r\n" : "\n";
   std::string text;
   for (size_t i = 0; i < lines.size(); ++i) {
     text += lines[i];
-    if (i + 1 < lines.size() || spec.finalNewline) text += end;
+    if (i + 1 < lines.size() || recipe.finalNewline) text += end;
   }
   return text;
 }

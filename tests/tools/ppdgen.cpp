@@ -60,19 +60,19 @@ int writeFile(const std::string& path, const std::string& text, bool gzip) {
   return (std::fclose(file) == 0) & (written == text.size());
 }
 
-int writePpd(const ppdwriter::PpdSpec& spec, const std::string& path, bool gzip) {
-  if (std::optional<std::string> error = ppdwriter::checkSpec(spec)) {
+int writePpd(const ppdwriter::PpdRecipe& recipe, const std::string& path, bool gzip) {
+  if (std::optional<std::string> error = ppdwriter::checkRecipe(recipe)) {
     std::fprintf(stderr, "ppdgen: %s: %s\n", path.c_str(), error->c_str());
     return 2;
   }
-  if (!writeFile(path, ppdwriter::ppdText(spec), gzip || endsWithGz(path))) {
+  if (!writeFile(path, ppdwriter::ppdText(recipe), gzip || endsWithGz(path))) {
     std::fprintf(stderr, "ppdgen: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
     return 1;
   }
   return 0;
 }
 
-int runBatch(const ppdwriter::PpdSpec& common, bool gzip) {
+int runBatch(const ppdwriter::PpdRecipe& common, bool gzip) {
   std::string line;
   int lineNumber = 0;
   while (std::getline(std::cin, line)) {
@@ -87,11 +87,11 @@ int runBatch(const ppdwriter::PpdSpec& common, bool gzip) {
       std::fprintf(stderr, "ppdgen: line %d: want model<TAB>pdl<TAB>version<TAB>outpath\n", lineNumber);
       return 2;
     }
-    ppdwriter::PpdSpec spec = common;
-    spec.model = fields[0];
-    spec.pdl = fields[1];
-    spec.version = fields[2] == "none" ? std::string() : fields[2];
-    if (int status = writePpd(spec, fields[3], gzip)) return status;
+    ppdwriter::PpdRecipe recipe = common;
+    recipe.model = fields[0];
+    recipe.pdl = fields[1];
+    recipe.version = fields[2] == "none" ? std::string() : fields[2];
+    if (int status = writePpd(recipe, fields[3], gzip)) return status;
   }
   return 0;
 }
@@ -99,7 +99,7 @@ int runBatch(const ppdwriter::PpdSpec& common, bool gzip) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  ppdwriter::PpdSpec spec;
+  ppdwriter::PpdRecipe recipe;
   std::string output;
   bool gzip = false;
   bool batch = false;
@@ -121,12 +121,12 @@ int main(int argc, char** argv) {
     long n = 0;
     bool ok = true;
     if (arg == "--model") {
-      ok = value(spec.model);
+      ok = value(recipe.model);
     } else if (arg == "--pdl") {
-      ok = value(spec.pdl);
+      ok = value(recipe.pdl);
     } else if (arg == "--version") {
-      ok = value(spec.version);
-      if (spec.version == "none") spec.version.clear();
+      ok = value(recipe.version);
+      if (recipe.version == "none") recipe.version.clear();
     } else if (arg == "--gzip") {
       gzip = true;
     } else if (arg == "--batch") {
@@ -134,32 +134,32 @@ int main(int argc, char** argv) {
     } else if (arg == "-o") {
       ok = value(output);
     } else if (arg == "--pagesize") {
-      ok = value(spec.defaults["PageSize"]);
+      ok = value(recipe.defaults["PageSize"]);
     } else if (arg == "--default") {
       size_t equals = 0;
       ok = value(text) && (equals = text.find('=')) != std::string::npos && equals > 0;
-      if (ok) spec.defaults[text.substr(0, equals)] = text.substr(equals + 1);
+      if (ok) recipe.defaults[text.substr(0, equals)] = text.substr(equals + 1);
     } else if (arg == "--sizes") {
       ok = value(text);
-      spec.pageSizes = splitList(text);
+      recipe.pageSizes = splitList(text);
     } else if (arg == "--resolutions") {
       ok = value(text);
-      spec.resolutions = splitList(text);
+      recipe.resolutions = splitList(text);
     } else if (arg == "--lines-before-marker") {
       ok = number(n);
-      spec.linesBeforeMarker = static_cast<int>(n);
+      recipe.linesBeforeMarker = static_cast<int>(n);
     } else if (arg == "--filter") {
-      ok = value(spec.filter);
-      if (spec.filter == "none") spec.filter.clear();
+      ok = value(recipe.filter);
+      if (recipe.filter == "none") recipe.filter.clear();
     } else if (arg == "--constraints") {
-      spec.constraints = true;
+      recipe.constraints = true;
     } else if (arg == "--crlf") {
-      spec.crlf = true;
+      recipe.crlf = true;
     } else if (arg == "--no-final-newline") {
-      spec.finalNewline = false;
+      recipe.finalNewline = false;
     } else if (arg == "--long-line") {
       ok = number(n);
-      spec.longLine = static_cast<size_t>(n);
+      recipe.longLine = static_cast<size_t>(n);
     } else if (arg == "-h" || arg == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -175,5 +175,5 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  return batch ? runBatch(spec, gzip) : writePpd(spec, output, gzip);
+  return batch ? runBatch(recipe, gzip) : writePpd(recipe, output, gzip);
 }

@@ -1,6 +1,7 @@
 #include "install/existing_installation.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 class PreviousInstallTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) / "existing_installation_test";
+    dir_ = fs::path(testing::TempDir()) / ("existing_installation_test" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }

@@ -38,7 +38,7 @@ std::string expectedInfoFile(const std::string& dir) {
 class InfoFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) / "info_file_test";
+    dir_ = fs::path(testing::TempDir()) / ("info_file_test" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     state_.installDir = dir_.string();

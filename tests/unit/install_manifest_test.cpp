@@ -1,6 +1,7 @@
 #include "install/install_manifest.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 class ManifestTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) / "install_manifest_test";
+    dir_ = fs::path(testing::TempDir()) / ("install_manifest_test" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "etc");
     state_.sourceDir = dir_.string();

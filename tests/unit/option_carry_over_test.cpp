@@ -27,6 +27,13 @@ std::string readFile(const std::string& path) {
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
+// The text with the first `from` replaced by `to`; `from` must be there.
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
 // Lines with their line ends (LF, CR LF or CR).
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -191,15 +198,8 @@ TEST_F(CarryOverTest, DropsCommentsAfterNewDefaults) {
   const std::string newPpd = kFixtures + "new_default_comments.ppd";
   OptList none;
   std::string output = rewrite(newPpd, none, 0, offeredChoices(newPpd));
-  std::string input = readFile(newPpd);
-  std::string expected = input;
-  expected.replace(expected.find("*DefaultDuplex: None  %"),
-                   std::string("*DefaultDuplex: None  % simplex unless the "
-                               "queue says otherwise")
-                       .size(),
-                   "*DefaultDuplex: None");
-  expected.replace(expected.find("*DefaultMediaType: Plain\t%"),
-                   std::string("*DefaultMediaType: Plain\t% plain paper").size(), "*DefaultMediaType: Plain");
+  std::string expected = replaced(readFile(newPpd), "None  % simplex unless the queue says otherwise\n", "None\n");
+  expected = replaced(expected, "Plain\t% plain paper\n", "Plain\n");
   EXPECT_EQ(output, expected);
 
   output = carry(kFixtures + "old_a4_default.ppd", newPpd);
@@ -224,11 +224,11 @@ TEST_F(CarryOverTest, UnparsableOldPpdLeavesListAndCountAlone) {
 // "*DefaultPageSize" past character 255) and a *Default line of 330 characters inside
 // user-interface blocks, under every line-end style, with and without a final line end.
 TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
-  ppdwriter::PpdSpec spec;
-  spec.longLine = 400;
-  const std::string base = ppdwriter::ppdText(spec);
-  ASSERT_GT(base.find("*DefaultPageSize", base.find("*% Media note") + 255), base.find("*% Media note"));
-  ppdwriter::PpdSpec plain;
+  ppdwriter::PpdRecipe recipe;
+  recipe.longLine = 400;
+  const std::string base = ppdwriter::ppdText(recipe);
+  ASSERT_NE(base.find("*DefaultPageSize", base.find("*% Media note") + 255), std::string::npos);
+  ppdwriter::PpdRecipe plain;
   writeFile(dir_ + "plain.ppd", ppdwriter::ppdText(plain));
   const OfferedChoices offered = offeredChoices(dir_ + "plain.ppd");
   OptList options;
@@ -247,12 +247,10 @@ TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
         }
         return result;
       };
-      std::string input = base;
-      input.replace(input.find("*DefaultDuplex: None\n"), 20, longDefault);
-      std::string expected = input;
-      expected.replace(expected.find("*DefaultPageSize: Letter\n"), 24, "*DefaultPageSize: A4");
-      expected.replace(expected.find(longDefault), longDefault.size(), "*DefaultDuplex: None");
-      expected.replace(expected.find("*DefaultMediaType: Plain\n"), 24, "*DefaultMediaType: Labels");
+      std::string input = replaced(base, "*DefaultDuplex: None\n", longDefault + "\n");
+      std::string expected = replaced(input, "*DefaultPageSize: Letter\n", "*DefaultPageSize: A4\n");
+      expected = replaced(expected, longDefault, "*DefaultDuplex: None");
+      expected = replaced(expected, "*DefaultMediaType: Plain\n", "*DefaultMediaType: Labels\n");
       writeFile(dir_ + "new.ppd", withEnds(input));
       EXPECT_EQ(rewrite(dir_ + "new.ppd", options, 2, offered), withEnds(expected))
           << "line end " << (end[0] == '\r' ? (end[1] ? "CR LF" : "CR") : "LF") << ", final " << finalEnd;
@@ -311,13 +309,13 @@ TEST_F(CarryOverTest, GeneratedPairsDifferOnlyInUiDefaultsAndStayValid) {
   };
   const std::vector<std::string> allSizes = {"Letter", "Legal", "A4", "A5", "Executive", "Env10", "B5"};
   const std::vector<std::string> allResolutions = {"300dpi", "600dpi", "1200dpi", "600x300dpi"};
-  auto makeSpec = [&]() {
-    ppdwriter::PpdSpec spec;
-    spec.pageSizes = subset(allSizes);
-    spec.resolutions = subset(allResolutions);
+  auto makeRecipe = [&]() {
+    ppdwriter::PpdRecipe recipe;
+    recipe.pageSizes = subset(allSizes);
+    recipe.resolutions = subset(allResolutions);
     std::map<std::string, std::vector<std::string>> choices = {
-        {"PageSize", spec.pageSizes},
-        {"Resolution", spec.resolutions},
+        {"PageSize", recipe.pageSizes},
+        {"Resolution", recipe.resolutions},
         {"Duplex", {"None", "DuplexNoTumble", "DuplexTumble"}},
         {"InputSlot", {"Auto", "Tray1", "Tray2", "Manual"}},
         {"MediaType", {"Plain", "Transparency", "Labels", "Envelope"}},
@@ -326,21 +324,21 @@ TEST_F(CarryOverTest, GeneratedPairsDifferOnlyInUiDefaultsAndStayValid) {
     };
     for (auto& [keyword, list] : choices) {
       if (random() % 3 == 0) continue;  // the generator's own default
-      spec.defaults[keyword] = random() % 8 == 0 ? std::string("Unlisted") : pick(list);
+      recipe.defaults[keyword] = random() % 8 == 0 ? std::string("Unlisted") : pick(list);
     }
-    if (random() % 4 == 0) spec.defaults["PageRegion"] = pick(allSizes);
-    spec.constraints = random() % 3 == 0;
-    return spec;
+    if (random() % 4 == 0) recipe.defaults["PageRegion"] = pick(allSizes);
+    recipe.constraints = random() % 3 == 0;
+    return recipe;
   };
 
   int accepted = 0;
   for (int pair = 0; pair < 16; ++pair) {
-    ppdwriter::PpdSpec oldSpec = makeSpec();
-    ppdwriter::PpdSpec newSpec = makeSpec();
-    newSpec.crlf = random() % 4 == 0;
-    newSpec.finalNewline = random() % 4 != 0;
-    writeFile(dir_ + "old.ppd", ppdwriter::ppdText(oldSpec));
-    writeFile(dir_ + "new.ppd", ppdwriter::ppdText(newSpec));
+    ppdwriter::PpdRecipe oldRecipe = makeRecipe();
+    ppdwriter::PpdRecipe newRecipe = makeRecipe();
+    newRecipe.crlf = random() % 4 == 0;
+    newRecipe.finalNewline = random() % 4 != 0;
+    writeFile(dir_ + "old.ppd", ppdwriter::ppdText(oldRecipe));
+    writeFile(dir_ + "new.ppd", ppdwriter::ppdText(newRecipe));
     std::string output = carry(dir_ + "old.ppd", dir_ + "new.ppd");
     SCOPED_TRACE("pair " + std::to_string(pair));
 
@@ -362,12 +360,12 @@ TEST_F(CarryOverTest, GeneratedPairsDifferOnlyInUiDefaultsAndStayValid) {
       std::string value = defaultOf(outLines[i], keyword);
       const OptEntry* old = findOpt(oldOptions, "*" + keyword);
       bool carried = old && offered[keyword].count(old->choice);
-      if (newSpec.constraints) {
+      if (newRecipe.constraints) {
         EXPECT_TRUE(value == newValue || (carried && value == old->choice)) << outLines[i];
       } else {
         EXPECT_EQ(value, carried ? old->choice : newValue) << keyword;
       }
-      EXPECT_EQ(outLines[i], "*Default" + keyword + ": " + value + (newSpec.crlf ? "\r\n" : "\n"));
+      EXPECT_EQ(outLines[i], "*Default" + keyword + ": " + value + (newRecipe.crlf ? "\r\n" : "\n"));
     }
     if (cupstestppdAccepts(dir_ + "new.ppd")) {
       ++accepted;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sstream>
 
 #include "base/format.h"
@@ -13,7 +14,7 @@ namespace {
 class RunLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = testing::TempDir() + "run_log_test.log";
+    path_ = testing::TempDir() + "run_log_test" + std::to_string(getpid()) + ".log";
     state_.logFile = std::fopen(path_.c_str(), "w");
     ASSERT_NE(state_.logFile, nullptr);
     state_.logIsOpen = 1;

@@ -1,6 +1,7 @@
 #include "discovery/selinux_support.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -21,7 +22,7 @@ std::string readFile(const std::string& path) {
 class ChconPathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = testing::TempDir() + "chcon_path_test";
+    dir_ = testing::TempDir() + "chcon_path_test" + std::to_string(getpid());
     mkdir(dir_.c_str(), 0700);
     logPath_ = dir_ + "/log";
     state_.logFile = std::fopen(logPath_.c_str(), "w");

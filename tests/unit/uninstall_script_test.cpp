@@ -33,7 +33,7 @@ std::string readFile(const fs::path& path) {
 class UninstallScriptTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) / "uninstall_script_test";
+    dir_ = fs::path(testing::TempDir()) / ("uninstall_script_test" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "etc");
     state_.installDir = dir_.string();
