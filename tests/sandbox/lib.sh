@@ -216,3 +216,164 @@ assert_log_order() {
     previous=$needle
   done
 }
+
+# --- the sample package and queues on its older PPDs -----------------------------------------------------
+# For the install scenarios against the real scheduler (tests/e2e/install_*.sh) and scripts/demo:
+#   model_name ROW                  the model name of row ROW of the model table
+#   old_ppd PATH ROW PDL VERSION [PPDGEN-OPTION...]
+#                                   a PPD as the package's earlier generations shipped it: the model of row
+#                                   ROW, PDL ps|pcl|pxl, marker VERSION ("none": no marker line)
+#   make_old_queue NAME ROW PDL VERSION [OPTION=CHOICE...]
+#                                   a queue on such a PPD (kept in /tmp/old-ppds), OPTION defaults set
+#   set_queue_defaults NAME OPTION=CHOICE...   the defaults set as an administrator does, with lpadmin -o
+#   queue_default NAME OPTION       the marked ("*") choice of OPTION in `lpoptions -p NAME -l`
+#   queue_state NAME                the first line of `lpstat -p NAME`
+#   unpack_package [DIR]            the sample package's tarball unpacked below DIR (default /tmp/pkg);
+#                                   PACKAGE_DIR names the unpacked tree
+#   run_package_setup [ARG...]      the unpacked package's bin/setup, run from the package directory as an
+#                                   administrator runs it; standard input passed on, standard output and
+#                                   error kept in /tmp/setup.out and /tmp/setup.err, the status in SETUP_STATUS
+#   container_service_manager       systemctl as on a machine where systemd is installed but is not the init
+#                                   process: it fails, so a CUPS restart falls back to `service cups restart`
+#                                   (/etc/init.d/cups), which really restarts the sandbox's scheduler. (The
+#                                   real systemctl notices the chroot, restarts nothing and exits 0.)
+#   wait_for_scheduler              until a scheduler answers on 127.0.0.1:631, 10 s at most
+#   save_ppds                       copies of the files in /etc/cups/ppd, in /tmp/ppds-before
+#   assert_queue_refreshed NAME [OPTION=CHOICE...]
+#                                   the queue is there and enabled, on the package's new PPD (marker 4.0) for
+#                                   its model, its old PPD (as save_ppds found it) kept as
+#                                   /etc/cups/NAME.ppd.rpmsave, and each OPTION's default is CHOICE
+#   assert_queue_untouched NAME
+#                                   the queue's PPD is byte for byte as save_ppds found it; no backup of it
+#   assert_cups_restarts N          the run restarted CUPS successfully N times (the logged outcome 0), and,
+#                                   for N > 0, another scheduler than the one run_package_setup found answers
+#   assert_clean_finish             exit status 0, the run log ends with its closing line, no temporary file
+#                                   of the run is left in /tmp, and a scheduler answers
+
+OLD_PPD_DIR=/tmp/old-ppds
+PPDS_BEFORE=/tmp/ppds-before
+
+model_name() {
+  (($# == 1)) || fail "usage: model_name ROW"
+  "$ORVO_BUILD_DIR/model_rows" | awk -F'\t' -v row="$1" '$1 == row { print $3 }'
+}
+
+old_ppd() {
+  (($# >= 4)) || fail "usage: old_ppd PATH ROW PDL VERSION [PPDGEN-OPTION...]"
+  local path=$1 row=$2 pdl=$3 version=$4 model
+  shift 4
+  model=$(model_name "$row")
+  [[ -n $model ]] || fail "old_ppd: no row $row in the model table"
+  mkdir -p "$(dirname "$path")"
+  "$ORVO_BUILD_DIR/ppdgen" --model "$model" --pdl "$pdl" --version "$version" "$@" -o "$path" ||
+    fail "old_ppd: ppdgen could not write $path"
+}
+
+make_old_queue() {
+  (($# >= 4)) || fail "usage: make_old_queue NAME ROW PDL VERSION [OPTION=CHOICE...]"
+  local name=$1
+  old_ppd "$OLD_PPD_DIR/$name.ppd" "$2" "$3" "$4"
+  shift 4
+  add_queue "$name" "$OLD_PPD_DIR/$name.ppd"
+  (($# == 0)) || set_queue_defaults "$name" "$@"
+}
+
+set_queue_defaults() {
+  (($# >= 2)) || fail "usage: set_queue_defaults NAME OPTION=CHOICE..."
+  local name=$1 pair out
+  shift
+  local -a args=()
+  for pair in "$@"; do args+=(-o "$pair"); done
+  out=$(lpadmin -p "$name" "${args[@]}" 2>&1) || fail "set_queue_defaults: lpadmin -p $name $*: $out"
+}
+
+queue_default() {
+  (($# == 2)) || fail "usage: queue_default NAME OPTION"
+  lpoptions -p "$1" -l 2>/dev/null | awk -v option="$2" '
+    { split($0, head, ":"); split(head[1], key, "/") }
+    key[1] == option { for (i = 2; i <= NF; i++) if ($i ~ /^\*/) print substr($i, 2) }'
+}
+
+queue_state() {
+  (($# == 1)) || fail "usage: queue_state NAME"
+  lpstat -p "$1" 2>&1 | sed -n 1p
+}
+
+unpack_package() {
+  local dir=${1:-/tmp/pkg} tarball=$ORVO_BUILD_DIR/dist/orvo-4.0-0.tar.gz
+  [[ -f $tarball ]] || fail "unpack_package: no $tarball (the build's sample_package target makes it)"
+  mkdir -p "$dir"
+  tar -C "$dir" -xzf "$tarball" || fail "unpack_package: cannot unpack $tarball"
+  PACKAGE_DIR=$dir/orvo-4.0-0
+}
+
+run_package_setup() {
+  [[ -n ${PACKAGE_DIR-} ]] || fail "run_package_setup: unpack_package first"
+  SCHEDULER_PID=$(cat "$CUPSD_PIDFILE" 2>/dev/null || true)
+  SETUP_STATUS=0
+  (cd "$PACKAGE_DIR" && exec bin/setup "$@") >/tmp/setup.out 2>/tmp/setup.err || SETUP_STATUS=$?
+}
+
+container_service_manager() {
+  fake_command /usr/bin/systemctl 1 "" \
+    "System has not been booted with systemd as init system (PID 1). Can't operate."
+  # /bin may be /usr/bin; a second systemctl elsewhere on PATH would shadow the fake.
+  local path
+  for path in $(type -ap systemctl); do [[ $path -ef /usr/bin/systemctl ]] || rm -f "$path"; done
+  hash -r
+}
+
+wait_for_scheduler() {
+  local deadline=$((SECONDS + 10))
+  until _cupsd_answers; do
+    ((SECONDS < deadline)) || fail "no scheduler answers on 127.0.0.1:631"
+    sleep 0.1
+  done
+}
+
+save_ppds() {
+  rm -rf "$PPDS_BEFORE"
+  mkdir -p "$PPDS_BEFORE"
+  cp -p /etc/cups/ppd/* "$PPDS_BEFORE/"
+}
+
+assert_queue_refreshed() {
+  (($# >= 1)) || fail "usage: assert_queue_refreshed NAME [OPTION=CHOICE...]"
+  local name=$1 pair ppd=/etc/cups/ppd/$1.ppd backup=/etc/cups/$1.ppd.rpmsave
+  shift
+  assert_contains "$(queue_state "$name")" "printer $name is idle.  enabled since"
+  grep -qxF '*% Orvo version: 4.0' "$ppd" || fail "$ppd does not carry the marker 4.0"
+  cmp -s "$backup" "$PPDS_BEFORE/$name.ppd" || fail "$backup is not the old PPD of $name"
+  assert_eq "$(grep '^\*ModelName:' "$ppd")" "$(grep '^\*ModelName:' "$backup")" "model of $name"
+  for pair in "$@"; do
+    assert_eq "$(queue_default "$name" "${pair%%=*}")" "${pair#*=}" "default ${pair%%=*} of $name"
+  done
+}
+
+assert_queue_untouched() {
+  (($# == 1)) || fail "usage: assert_queue_untouched NAME"
+  cmp -s "/etc/cups/ppd/$1.ppd" "$PPDS_BEFORE/$1.ppd" || fail "the PPD of $1 changed"
+  assert_no_file "/etc/cups/$1.ppd.rpmsave"
+}
+
+assert_cups_restarts() {
+  (($# == 1)) || fail "usage: assert_cups_restarts N"
+  local done_count pid
+  done_count=$(grep -c '^CUPS reset returned with: 0$' "$RUN_LOG" || true)
+  assert_eq "$done_count" "$1" "successful CUPS restarts"
+  ((${1} > 0)) || return 0
+  wait_for_scheduler
+  pid=$(cat "$CUPSD_PIDFILE" 2>/dev/null || true)
+  [[ -n $pid && $pid != "${SCHEDULER_PID-}" ]] || fail "the scheduler was not restarted (pid ${pid:-none})"
+  _process_alive "$pid" || fail "the restarted scheduler (pid $pid) does not run"
+}
+
+assert_clean_finish() {
+  assert_eq "${SETUP_STATUS-}" 0 "exit status of setup"
+  local last
+  last=$(tail -n 1 "$RUN_LOG")
+  [[ $last == "Finishing Orvo 4.0-0 installation : "* ]] || fail "the run log ends with: $last"
+  assert_eq "$(find /tmp -maxdepth 1 \( -name 'qixin*' -o -name 'qixot*' -o -name 'QIX*' \))" "" \
+    "temporary files left in /tmp"
+  wait_for_scheduler
+}

@@ -1,0 +1,166 @@
+# A new installation from the unpacked sample package against the real scheduler: every queue on one of
+# the package's older PPDs (marker 1.x) moves to the package's new PPD for its model and PDL, keeping the
+# defaults the administrator chose; every other queue stays exactly as it was.
+
+# The log lines of one queue's refresh, temporary names made constant.
+refresh_section() {
+  awk -v start="Printer = $1 with PPD=" '
+    index($0, start) == 1 { inside = 1 }
+    inside && (/^=====/ || /^CUPS re/) { exit }
+    inside { print }' "$RUN_LOG" | sed 's#/tmp/qixot[A-Za-z0-9]*#/tmp/qixotXXXXXX#g'
+}
+
+case_new_installation_refreshes_every_old_queue() {
+  start_cupsd
+  container_service_manager
+  make_old_queue office 2 pcl 1.0 PageSize=A4 Duplex=DuplexTumble Resolution=1200dpi
+  make_old_queue studio 91 ps 1.5 ColorModel=Gray PageSize=Legal
+  make_old_queue annex 151 pxl 1.0 Resolution=300dpi Duplex=DuplexNoTumble
+  # B5 is listed by this old PPD only, not by the package's PPDs.
+  old_ppd "$OLD_PPD_DIR/bay.ppd" 211 pcl 1.2 --sizes Letter,A4,B5
+  add_queue bay "$OLD_PPD_DIR/bay.ppd"
+  set_queue_defaults bay PageSize=B5 Duplex=DuplexTumble
+  write_file /opt/vyr/office/root/orvoConfig $'# queue office\n%%ORVO_VERSION_1.0 (Orvo 1.0)\nTRAY 2\n'
+  save_ppds
+  unpack_package
+  run_package_setup
+
+  assert_clean_finish
+  assert_eq "$(grep -v '^System has not been booted with systemd' /tmp/setup.err || true)" "" "standard error"
+  assert_queue_refreshed office PageSize=A4 Duplex=DuplexTumble Resolution=1200dpi ColorModel=CMYK
+  assert_queue_refreshed studio ColorModel=Gray PageSize=Legal Resolution=600dpi
+  assert_queue_refreshed annex Resolution=300dpi Duplex=DuplexNoTumble PageSize=Letter
+  assert_queue_refreshed bay PageSize=Letter Duplex=DuplexTumble
+  assert_eq "$(lpstat -p | grep -c '^printer .* enabled since')" 4 "enabled queues"
+  assert_eq "$(cat /opt/vyr/office/root/orvoConfig)" $'# queue office\n%%ORVO_VERSION_3.0\nTRAY 2' "orvoConfig"
+  assert_eq "$(ls -A /opt/vyr/office/root)" "orvoConfig" "files beside orvoConfig"
+
+  assert_log_order "New installation" "List of Ostra Printers installed: 4." "List of Ostra PPD files to install: 4."
+  assert_eq "$(refresh_section office)" "Printer = office with PPD=/etc/cups/ppd/office.ppd
+saving /etc/cups/ppd/office.ppd to /etc/cups/office.ppd.rpmsave: result=0
+Processing Ostra PPD files for printer: office.
+Getting PPD from directory: /usr/share/ppd/vyr
+PPD = /usr/share/ppd/vyr/orvo002-pcl.ppd.gz.
+processNewPPD(nOptions=8)
+processNewPPD: Setting new option: *PageSize/A4.
+processNewPPD: Setting new option: *PageRegion/A4.
+processNewPPD: Setting new option: *Duplex/DuplexTumble.
+processNewPPD: Setting new option: *InputSlot/Auto.
+processNewPPD: Setting new option: *MediaType/Plain.
+processNewPPD: Setting new option: *Resolution/1200dpi.
+processNewPPD: Setting new option: *ColorModel/CMYK.
+New PPD for printer office in: /tmp/qixotXXXXXX.
+Copying /tmp/qixotXXXXXX to /etc/cups/ppd/office.ppd: result=0
+processPrinterConfig(office): updated." "refresh of office"
+  local queue
+  for queue in studio annex bay; do
+    assert_contains "$(refresh_section "$queue")" "Copying /tmp/qixotXXXXXX to /etc/cups/ppd/$queue.ppd: result=0"
+    assert_not_contains "$(run_log)" "processPrinterConfig($queue)"
+  done
+  assert_contains "$(refresh_section studio)" "PPD = /usr/share/ppd/vyr/orvo091-ps.ppd.gz."
+  assert_contains "$(refresh_section annex)" "PPD = /usr/share/ppd/vyr/orvo151-pxl.ppd.gz."
+  assert_contains "$(refresh_section bay)" "processNewPPD: Keeping new default *PageSize/Letter: B5 not offered."
+
+  # Once after the last queue, once at the end of the installation; each time systemctl fails first.
+  assert_cups_restarts 2
+  assert_eq "$(sed -n '/^CUPS restart command/,$p' "$RUN_LOG" | sed '$s/ : .*/ : DATE/')" \
+    'CUPS restart command:"/usr/bin/systemctl restart cups.service"
+CUPS reset returned with: 256
+CUPS reset returned with: 0
+CUPS restart command:"/usr/bin/systemctl restart cups.service"
+CUPS reset returned with: 256
+CUPS reset returned with: 0
+Finishing Orvo 4.0-0 installation : DATE' "end of the run log"
+  assert_eq "$(fake_calls systemctl)" $'restart cups.service\nrestart cups.service' "systemctl calls"
+}
+
+case_queues_not_on_old_package_ppds_stay_untouched() {
+  start_cupsd
+  container_service_manager
+  make_old_queue office 2 pcl 1.0 PageSize=A4
+  make_old_queue plain 2 pcl none PageSize=A4
+  make_old_queue later 2 pcl 2.0 PageSize=A4
+  make_old_queue current 91 ps 4.0 Duplex=DuplexTumble
+  "$ORVO_BUILD_DIR/ppdgen" --model "Acme Laser 9" --pdl pcl --version 1.0 -o "$OLD_PPD_DIR/stranger.ppd"
+  add_queue stranger "$OLD_PPD_DIR/stranger.ppd"
+  set_queue_defaults stranger Resolution=300dpi
+  save_ppds
+  unpack_package
+  run_package_setup
+
+  assert_clean_finish
+  assert_queue_refreshed office PageSize=A4
+  local queue
+  for queue in plain later current stranger; do
+    assert_queue_untouched "$queue"
+    assert_contains "$(queue_state "$queue")" "printer $queue is idle.  enabled since"
+    assert_not_contains "$(run_log)" "Printer : $queue."
+  done
+  assert_eq "$(queue_default stranger Resolution)" 300dpi "default Resolution of stranger"
+  assert_log_contains "List of Ostra Printers installed: 1."
+  assert_eq "$(run_log | grep -c '^Printer = ')" 1 "refreshed queues"
+  assert_cups_restarts 2
+}
+
+case_model_without_new_ppd_keeps_its_ppd() {
+  start_cupsd
+  container_service_manager
+  make_old_queue lonely 151 pxl 1.0 PageSize=A4 Duplex=DuplexTumble
+  make_old_queue office 2 pcl 1.0 PageSize=Legal
+  write_file /opt/vyr/lonely/root/orvoConfig $'%%ORVO_VERSION_1.0\n'
+  save_ppds
+  unpack_package
+  # A package without this model's PXL PPD.
+  rm "$PACKAGE_DIR/ppd/orvo151-pxl.ppd.gz"
+  run_package_setup
+
+  assert_clean_finish
+  cmp -s /etc/cups/ppd/lonely.ppd "$PPDS_BEFORE/lonely.ppd" || fail "the PPD of lonely changed"
+  # Its backup is still made and its configuration still updated.
+  cmp -s /etc/cups/lonely.ppd.rpmsave "$PPDS_BEFORE/lonely.ppd" || fail "no backup of lonely's PPD"
+  assert_eq "$(cat /opt/vyr/lonely/root/orvoConfig)" "%%ORVO_VERSION_3.0" "orvoConfig"
+  assert_contains "$(queue_state lonely)" "printer lonely is idle.  enabled since"
+  assert_eq "$(queue_default lonely PageSize) $(queue_default lonely Duplex)" "A4 DuplexTumble" "defaults of lonely"
+  assert_queue_refreshed office PageSize=Legal
+
+  assert_log_order "List of Ostra PPD files to install: 2." "Printer : lonely." \
+    $'Getting PPD from directory: /usr/share/ppd/vyr\nGetting PPD from directory: /opt/vyr/ppd\nPPD NOT FOUND!\n'
+  assert_eq "$(refresh_section lonely)" "Printer = lonely with PPD=/etc/cups/ppd/lonely.ppd
+saving /etc/cups/ppd/lonely.ppd to /etc/cups/lonely.ppd.rpmsave: result=0
+Processing Ostra PPD files for printer: lonely.
+Getting PPD from directory: /usr/share/ppd/vyr
+Getting PPD from directory: /opt/vyr/ppd
+PPD NOT FOUND!
+Copying  to /etc/cups/ppd/lonely.ppd: result=256
+processPrinterConfig(lonely): updated." "refresh of lonely"
+  assert_cups_restarts 2
+}
+
+# Queue names come from file names in the CUPS PPD directory, and no name reaches the shell unquoted.
+case_ppd_file_names_with_shell_syntax_run_nothing() {
+  start_cupsd
+  container_service_manager
+  make_old_queue office 2 pcl 1.0 PageSize=A4
+  # shellcheck disable=SC2016  # the names are meant literally
+  local name names=('a;touch x' 'b$(touch y)' 'c`touch z`' "d'touch w'")
+  for name in "${names[@]}"; do old_ppd "/etc/cups/ppd/$name.ppd" 2 pcl 1.0; done
+  save_ppds
+  unpack_package
+  run_package_setup
+
+  assert_clean_finish
+  # Unquoted, the first three would make x.ppd (and more), y and z in the working directory of setup.
+  assert_eq "$(find / -maxdepth 1 -newer "$PPDS_BEFORE" \( -name 'x*' -o -name 'y*' -o -name 'z*' \))" "" "files in /"
+  assert_eq "$(find /tmp /opt/vyr /etc/cups /root /var/spool/cups -newer "$PPDS_BEFORE" \
+    \( -name 'x*' -o -name 'y*' -o -name 'z*' \))" "" "files made by the names"
+  assert_queue_refreshed office PageSize=A4
+  assert_log_contains "List of Ostra Printers installed: 5."
+  # Each is refreshed like a queue: saved, rewritten from the package's PPD, replaced.
+  for name in "${names[@]}"; do
+    grep -qxF '*% Orvo version: 4.0' "/etc/cups/ppd/$name.ppd" || fail "/etc/cups/ppd/$name.ppd not refreshed"
+    cmp -s "/etc/cups/$name.ppd.rpmsave" "$PPDS_BEFORE/$name.ppd" || fail "no backup of /etc/cups/ppd/$name.ppd"
+    assert_log_contains "Copying /tmp/qixot"
+    assert_log_contains " to /etc/cups/ppd/$name.ppd: result=0"
+  done
+  assert_cups_restarts 2
+}
