@@ -1,32 +1,25 @@
 #include "discovery/command_locator.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "driver/setup_state.h"
+#include "test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace testsupport;
 
 // A candidate that does not fit the locator's buffer is skipped, never cut to a shorter path.
 TEST(FindCupsCommand, SkipsCandidatesLongerThanTheirBuffer) {
-  fs::path root = fs::path(testing::TempDir()) / ("locator" + std::to_string(getpid()));
-  fs::path shortDir = root / "short";
-  fs::path longDir = root / std::string(240, 'd');
-  for (const fs::path& dir : {shortDir, longDir}) {
-    fs::create_directories(dir / "bin");
-    std::ofstream(dir / "bin" / "orvo-tool") << "";
-  }
+  ScratchDir root;
+  const std::string shortDir = root / "short", longDir = root / std::string(240, 'd');
+  for (const std::string& dir : {shortDir, longDir}) writeFile(dir + "/bin/orvo-tool", "");
   SetupState state;
-  state.cupsBinDir = shortDir.string();
-  EXPECT_EQ(findCupsCommand(state, "orvo-tool"), (shortDir / "bin" / "orvo-tool").string());
-  state.cupsBinDir = longDir.string();  // longDir/bin/orvo-tool is over 264 characters
-  ASSERT_GT((longDir / "bin" / "orvo-tool").string().size(), 264u);
+  state.cupsBinDir = shortDir;
+  EXPECT_EQ(findCupsCommand(state, "orvo-tool"), shortDir + "/bin/orvo-tool");
+  state.cupsBinDir = longDir;
+  ASSERT_GT((longDir + "/bin/orvo-tool").size(), 264u);
   EXPECT_EQ(findCupsCommand(state, "orvo-tool"), "orvo-tool");
-  fs::remove_all(root);
 }
 
 }  // namespace

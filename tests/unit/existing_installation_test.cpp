@@ -1,46 +1,35 @@
 #include "install/existing_installation.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <string>
+
+#include "test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace testsupport;
 
 // ORVOINFO points at a file of the test's own; the fixed /opt/vyr probes are never reached by a
-// found file, and the variable is removed again afterwards.
+// found file. The probes of /opt/vyr itself are shown in the sandbox scenarios.
 class PreviousInstallTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) / ("existing_installation_test" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    unsetenv("ORVOINFO");
-    fs::remove_all(dir_);
-  }
   int probe(const std::string& contents) {
-    fs::path file = dir_ / "info";
-    std::ofstream(file, std::ios::binary) << contents;
-    setenv("ORVOINFO", file.c_str(), 1);
+    writeFile(dir_ / "info", contents);
+    orvoInfo_.set((dir_ / "info").c_str());
+    dir = "untouched";
+    kind = 0;
     return findPreviousInstall(dir, kind);
   }
-  fs::path dir_;
-  std::string dir = "untouched";
+  ScratchDir dir_;
+  EnvScope orvoInfo_{"ORVOINFO"};
+  std::string dir;
   int kind = 0;
 };
 
+// The key is found anywhere in a line, also inside a longer word; blanks and controls before the value are skipped.
 TEST_F(PreviousInstallTest, UsrDirValueIsParsedAndAlwaysKindOneThroughOrvoInfo) {
-  struct Row {
-    const char* contents;
-    const char* dir;
-  };
-  const Row rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"#\n%%QIXBLOCK_GENERAL_BEGIN\nUSRDIR          /opt/vyr\nHOMEDIR         $HOME\n", "/opt/vyr"},
       {"USRDIR /a/b c\n", "/a/b"},
       {"USRDIR\n", ""},
@@ -52,12 +41,10 @@ TEST_F(PreviousInstallTest, UsrDirValueIsParsedAndAlwaysKindOneThroughOrvoInfo) 
       {"USRDIR /first\nUSRDIR /second\n", "/first"},
       {"USRDIR/glued\n", "glued"},
   };
-  for (const Row& row : rows) {
-    dir = "untouched";
-    kind = 0;
-    EXPECT_EQ(probe(row.contents), 1) << row.contents;
-    EXPECT_EQ(kind, kPreviousOlder) << row.contents;
-    EXPECT_EQ(dir, row.dir) << row.contents;
+  for (const auto& [contents, expected] : rows) {
+    EXPECT_EQ(probe(contents), 1) << contents;
+    EXPECT_EQ(kind, kPreviousOlder) << contents;
+    EXPECT_EQ(dir, expected) << contents;
   }
 }
 
@@ -68,23 +55,17 @@ TEST_F(PreviousInstallTest, NothingFoundLeavesKindMinusOneAndDirUntouched) {
     EXPECT_EQ(kind, kPreviousNone);
     EXPECT_EQ(dir, "untouched");
   }
-  setenv("ORVOINFO", (dir_ / "missing").c_str(), 1);
-  EXPECT_EQ(findPreviousInstall(dir, kind), 0);
-  EXPECT_EQ(kind, kPreviousNone);
 }
 
+// An ORVOINFO value that does not fit 255 characters counts as no installation, never as a cut path.
 TEST_F(PreviousInstallTest, OrvoInfoLongerThan255CharactersFindsNothing) {
-  // Two existing files whose names are 255 and 256 characters long.
-  fs::path base = dir_ / std::string(200, 'd');
-  fs::create_directories(base);
+  const std::string base = dir_ / std::string(200, 'd') + "/";
   for (size_t length : {size_t{255}, size_t{256}}) {
-    std::string name = base.string() + "/";
-    name += std::string(length - name.size(), 'f');
-    std::ofstream(name) << "USRDIR /long\n";
-    setenv("ORVOINFO", name.c_str(), 1);
+    const std::string name = base + std::string(length - base.size(), 'f');
+    writeFile(name, "USRDIR /long\n");
+    orvoInfo_.set(name.c_str());
     dir = "untouched";
-    int found = findPreviousInstall(dir, kind);
-    EXPECT_EQ(found, length == 255 ? 1 : 0) << length;
+    EXPECT_EQ(findPreviousInstall(dir, kind), length == 255 ? 1 : 0) << length;
     EXPECT_EQ(dir, length == 255 ? "/long" : "untouched") << length;
   }
 }

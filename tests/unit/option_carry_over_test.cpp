@@ -2,30 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <set>
-#include <sstream>
 
 #include "../tools/ppd_writer.h"
 #include "base/shell.h"
 #include "base/text.h"
 #include "driver/setup_state.h"
+#include "test_support.h"
 
 namespace {
 
-const std::string kFixtures = ORVO_SOURCE_DIR "/tests/fixtures/";
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+using namespace testsupport;
 
 // The text with the first `from` replaced by `to`; `from` must be there.
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
@@ -68,28 +56,14 @@ const std::set<std::string> kUiOptions = {"PageSize",  "PageRegion", "Duplex",  
 
 class CarryOverTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "carry_over_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern + "/";
-    state_.logFile = std::fopen((dir_ + "log").c_str(), "w");
-    ASSERT_NE(state_.logFile, nullptr);
-    state_.logIsOpen = 1;
-  }
-  void TearDown() override {
-    std::fclose(state_.logFile);
-    std::filesystem::remove_all(dir_);
-  }
-
   std::string rewrite(const std::string& newPpd, const OptList& options, int count, const OfferedChoices& offered) {
     std::FILE* in = std::fopen(newPpd.c_str(), "rb");
-    std::FILE* out = std::fopen((dir_ + "out.ppd").c_str(), "wb");
+    std::FILE* out = std::fopen(this->out().c_str(), "wb");
     EXPECT_TRUE(in && out);
-    if (!in || !out) return std::string();
-    processNewPPD(state_, in, out, options, count, offered);
-    std::fclose(in);
-    std::fclose(out);
-    return readFile(dir_ + "out.ppd");
+    if (in && out) processNewPPD(state_, in, out, options, count, offered);
+    if (in) std::fclose(in);
+    if (out) std::fclose(out);
+    return readFile(this->out());
   }
   // What a refresh does: the old PPD's defaults, the new PPD's choices, the rewrite.
   std::string carry(const std::string& oldPpd, const std::string& newPpd) {
@@ -98,24 +72,18 @@ class CarryOverTest : public testing::Test {
     getQueueOptions(state_, oldPpd, options, count);
     return rewrite(newPpd, options, count, offeredChoices(newPpd));
   }
-  std::string log() {
-    std::fflush(state_.logFile);
-    return readFile(dir_ + "log");
-  }
-  std::string out() const { return dir_ + "out.ppd"; }
+  std::string out() const { return dir_ / "out.ppd"; }
 
+  ScratchDir dir_;
   SetupState state_;
-  std::string dir_;
+  LogCapture log_{state_};
 };
 
+// InputSlot sits in a sub-group, which the PPD library lists in its enclosing group: carried like
+// any other. ColorModel is the last option collected.
 TEST_F(CarryOverTest, CarriesOldDefaultsInsideUserInterfaceBlocksOnly) {
-  const std::string newPpd = kFixtures + "new_letter_default.ppd";
-  std::string output = carry(kFixtures + "old_a4_default.ppd", newPpd);
-  struct Case {
-    const char* keyword;
-    const char* value;
-  } cases[] = {
-      // Inside *OpenUI blocks; InputSlot sits in a sub-group, ColorModel is the last option.
+  std::string output = carry(fixturePath("old_a4_default.ppd"), fixturePath("new_letter_default.ppd"));
+  const std::pair<const char*, const char*> cases[] = {
       {"PageSize", "A4"},
       {"PageRegion", "A4"},
       {"Duplex", "DuplexNoTumble"},
@@ -123,7 +91,7 @@ TEST_F(CarryOverTest, CarriesOldDefaultsInsideUserInterfaceBlocksOnly) {
       {"MediaType", "Labels"},
       {"Resolution", "1200dpi"},
       {"ColorModel", "Gray"},
-      // Outside them: JCL options, page geometry, fonts, colour space and separations.
+      // Outside user-interface blocks: JCL options, page geometry, fonts, colour space and separations.
       {"JCLEconomode", "Off"},
       {"ImageableArea", "Letter"},
       {"PaperDimension", "Letter"},
@@ -131,21 +99,17 @@ TEST_F(CarryOverTest, CarriesOldDefaultsInsideUserInterfaceBlocksOnly) {
       {"ColorSpace", "CMYK"},
       {"ColorSep", "ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi"},
   };
-  for (const Case& c : cases) EXPECT_EQ(defaultOf(output, c.keyword), c.value) << c.keyword;
-
-  std::string text = log();
-  EXPECT_TRUE(contains(text, "processNewPPD(nOptions=8)\n")) << text;
-  EXPECT_TRUE(contains(text, "processNewPPD: Setting new option: *PageSize/A4.\n")) << text;
-  EXPECT_TRUE(contains(text, "processNewPPD: Setting new option: *ColorModel/Gray.\n")) << text;
-  EXPECT_FALSE(contains(text, "processNewPPD(*PageSize).")) << "debug trace without -D";
+  for (const auto& [keyword, value] : cases) EXPECT_EQ(defaultOf(output, keyword), value) << keyword;
   EXPECT_TRUE(cupstestppdAccepts(out()));
-}
 
-TEST_F(CarryOverTest, DebugLevelTracesEveryDefaultKeyword) {
+  std::string text = log_.text();
+  EXPECT_TRUE(contains(text, "processNewPPD: Setting new option: *PageSize/A4.\n")) << text;
+  EXPECT_FALSE(contains(text, "processNewPPD(*")) << "debug trace without -D";
+
+  // With -D every *Default keyword inside a block is traced.
   state_.debugLevel = 1;
-  OptList none;
-  rewrite(kFixtures + "new_letter_default.ppd", none, 0, {});
-  std::string text = log();
+  carry(fixturePath("old_a4_default.ppd"), fixturePath("new_letter_default.ppd"));
+  text = log_.text();
   for (const std::string& keyword : kUiOptions)
     EXPECT_TRUE(contains(text, "processNewPPD(*" + keyword + ").\n")) << keyword;
   EXPECT_FALSE(contains(text, "processNewPPD(*JCLEconomode)."));
@@ -154,7 +118,7 @@ TEST_F(CarryOverTest, DebugLevelTracesEveryDefaultKeyword) {
 TEST_F(CarryOverTest, CollectsOnlyDefaultsThatTheirOptionLists) {
   OptList options;
   int count = -1;
-  EXPECT_EQ(getQueueOptions(state_, kFixtures + "old_unlisted_resolution.ppd", options, count), 7);
+  EXPECT_EQ(getQueueOptions(state_, fixturePath("old_unlisted_resolution.ppd"), options, count), 7);
   EXPECT_EQ(count, 7);
   std::vector<std::string> keywords;
   for (const OptEntry& entry : options.entries) {
@@ -163,20 +127,18 @@ TEST_F(CarryOverTest, CollectsOnlyDefaultsThatTheirOptionLists) {
   }
   EXPECT_EQ(keywords, (std::vector<std::string>{"JCLEconomode", "PageSize", "PageRegion", "Duplex", "InputSlot",
                                                 "MediaType", "ColorModel"}));
-
-  std::string output = rewrite(kFixtures + "new_letter_default.ppd", options, count,
-                               offeredChoices(kFixtures + "new_letter_default.ppd"));
-  EXPECT_EQ(defaultOf(output, "Resolution"), "600dpi");
-  EXPECT_FALSE(contains(log(), "*Resolution/"));
+  const std::string newPpd = fixturePath("new_letter_default.ppd");
+  EXPECT_EQ(defaultOf(rewrite(newPpd, options, count, offeredChoices(newPpd)), "Resolution"), "600dpi");
+  EXPECT_FALSE(contains(log_.text(), "*Resolution/"));
 }
 
+// Writing a choice the new option does not list would make a PPD that cupstestppd rejects.
 TEST_F(CarryOverTest, KeepsNewDefaultWhenTheOldChoiceIsNotOffered) {
-  std::string output = carry(kFixtures + "old_a4_default.ppd", kFixtures + "new_without_a4.ppd");
+  std::string output = carry(fixturePath("old_a4_default.ppd"), fixturePath("new_without_a4.ppd"));
   EXPECT_EQ(defaultOf(output, "PageSize"), "Letter");
-  EXPECT_EQ(defaultOf(output, "PageRegion"), "Letter");
   EXPECT_EQ(defaultOf(output, "Resolution"), "600dpi");
   EXPECT_EQ(defaultOf(output, "Duplex"), "DuplexNoTumble");
-  std::string text = log();
+  std::string text = log_.text();
   EXPECT_TRUE(contains(text, "processNewPPD: Keeping new default *PageSize/Letter: A4 not offered.\n")) << text;
   EXPECT_TRUE(contains(text, "processNewPPD: Keeping new default *Resolution/600dpi: 1200dpi not offered.\n"));
   EXPECT_FALSE(contains(text, "Setting new option: *PageSize/"));
@@ -184,31 +146,29 @@ TEST_F(CarryOverTest, KeepsNewDefaultWhenTheOldChoiceIsNotOffered) {
 }
 
 TEST_F(CarryOverTest, KeepsNewDefaultWhenOldDefaultsConflictUnderNewConstraints) {
-  ASSERT_TRUE(cupstestppdAccepts(kFixtures + "new_with_constraints.ppd"));
-  std::string output = carry(kFixtures + "old_conflicting_defaults.ppd", kFixtures + "new_with_constraints.ppd");
+  ASSERT_TRUE(cupstestppdAccepts(fixturePath("new_with_constraints.ppd")));
+  std::string output = carry(fixturePath("old_conflicting_defaults.ppd"), fixturePath("new_with_constraints.ppd"));
   EXPECT_EQ(defaultOf(output, "PageSize"), "Env10");
   EXPECT_EQ(defaultOf(output, "Duplex"), "None");
-  EXPECT_TRUE(contains(log(),
-                       "processNewPPD: Keeping new default *Duplex/None: DuplexTumble conflicts with other "
-                       "defaults.\n"));
+  EXPECT_TRUE(contains(
+      log_.text(), "processNewPPD: Keeping new default *Duplex/None: DuplexTumble conflicts with other defaults.\n"));
   EXPECT_TRUE(cupstestppdAccepts(out()));
 }
 
+// With no old option the output is the new PPD with its *Default lines in block normalised.
 TEST_F(CarryOverTest, DropsCommentsAfterNewDefaults) {
-  const std::string newPpd = kFixtures + "new_default_comments.ppd";
-  OptList none;
-  std::string output = rewrite(newPpd, none, 0, offeredChoices(newPpd));
+  const std::string newPpd = fixturePath("new_default_comments.ppd");
   std::string expected = replaced(readFile(newPpd), "None  % simplex unless the queue says otherwise\n", "None\n");
   expected = replaced(expected, "Plain\t% plain paper\n", "Plain\n");
-  EXPECT_EQ(output, expected);
+  EXPECT_EQ(rewrite(newPpd, OptList(), 0, offeredChoices(newPpd)), expected);
 
-  output = carry(kFixtures + "old_a4_default.ppd", newPpd);
+  std::string output = carry(fixturePath("old_a4_default.ppd"), newPpd);
   EXPECT_TRUE(contains(output, "\n*DefaultDuplex: DuplexNoTumble\n"));
   EXPECT_TRUE(contains(output, "\n*DefaultMediaType: Labels\n"));
 }
 
 TEST_F(CarryOverTest, UnparsableOldPpdLeavesListAndCountAlone) {
-  for (const std::string& path : {kFixtures + "not_a_ppd.ppd", dir_ + "missing.ppd"}) {
+  for (const std::string& path : {fixturePath("not_a_ppd.ppd"), dir_ / "missing.ppd"}) {
     OptList options;
     addOptList(&options, OptEntry{"Duplex", "None", 1});
     int count = 5;
@@ -229,8 +189,8 @@ TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
   const std::string base = ppdwriter::ppdText(recipe);
   ASSERT_NE(base.find("*DefaultPageSize", base.find("*% Media note") + 255), std::string::npos);
   ppdwriter::PpdRecipe plain;
-  writeFile(dir_ + "plain.ppd", ppdwriter::ppdText(plain));
-  const OfferedChoices offered = offeredChoices(dir_ + "plain.ppd");
+  writeFile(dir_ / "plain.ppd", ppdwriter::ppdText(plain));
+  const OfferedChoices offered = offeredChoices(dir_ / "plain.ppd");
   OptList options;
   addOptList(&options, OptEntry{"PageSize", "A4", 1});
   addOptList(&options, OptEntry{"MediaType", "Labels", 2});
@@ -251,8 +211,8 @@ TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
       std::string expected = replaced(input, "*DefaultPageSize: Letter\n", "*DefaultPageSize: A4\n");
       expected = replaced(expected, longDefault, "*DefaultDuplex: None");
       expected = replaced(expected, "*DefaultMediaType: Plain\n", "*DefaultMediaType: Labels\n");
-      writeFile(dir_ + "new.ppd", withEnds(input));
-      EXPECT_EQ(rewrite(dir_ + "new.ppd", options, 2, offered), withEnds(expected))
+      writeFile(dir_ / "new.ppd", withEnds(input));
+      EXPECT_EQ(rewrite(dir_ / "new.ppd", options, 2, offered), withEnds(expected))
           << "line end " << (end[0] == '\r' ? (end[1] ? "CR LF" : "CR") : "LF") << ", final " << finalEnd;
     }
   }
@@ -275,7 +235,6 @@ TEST(ParseDefaultLineTest, TakesKeywordAndFirstWordOfValue) {
       {"*DefaultPageSize:\n", true, "*PageSize", ""},
       {"*DefaultPageSize", true, "*PageSize", ""},
       {"*DefaultResolution: 600dpi/600 DPI\n", true, "*Resolution", "600dpi/600"},
-      {"*% the *DefaultPageSize: A4 line\n", true, "*PageSize", "A4"},
       {"*DefaultColorSep: ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi\n", false, "", ""},
       {"*OpenUI *PageSize/Default Size: PickOne\n", false, "", ""},
       // Keyword (with its "*") and value fit in 79 characters, or the line is not taken.
@@ -337,18 +296,18 @@ TEST_F(CarryOverTest, GeneratedPairsDifferOnlyInUiDefaultsAndStayValid) {
     ppdwriter::PpdRecipe newRecipe = makeRecipe();
     newRecipe.crlf = random() % 4 == 0;
     newRecipe.finalNewline = random() % 4 != 0;
-    writeFile(dir_ + "old.ppd", ppdwriter::ppdText(oldRecipe));
-    writeFile(dir_ + "new.ppd", ppdwriter::ppdText(newRecipe));
-    std::string output = carry(dir_ + "old.ppd", dir_ + "new.ppd");
+    writeFile(dir_ / "old.ppd", ppdwriter::ppdText(oldRecipe));
+    writeFile(dir_ / "new.ppd", ppdwriter::ppdText(newRecipe));
+    std::string output = carry(dir_ / "old.ppd", dir_ / "new.ppd");
     SCOPED_TRACE("pair " + std::to_string(pair));
 
-    std::vector<std::string> newLines = splitLines(readFile(dir_ + "new.ppd"));
+    std::vector<std::string> newLines = splitLines(readFile(dir_ / "new.ppd"));
     std::vector<std::string> outLines = splitLines(output);
     ASSERT_EQ(outLines.size(), newLines.size());
     OptList oldOptions;
     int count = 0;
-    getQueueOptions(state_, dir_ + "old.ppd", oldOptions, count);
-    OfferedChoices offered = offeredChoices(dir_ + "new.ppd");
+    getQueueOptions(state_, dir_ / "old.ppd", oldOptions, count);
+    OfferedChoices offered = offeredChoices(dir_ / "new.ppd");
     for (size_t i = 0; i < newLines.size(); ++i) {
       std::string keyword;
       if (startsWith(newLines[i], "*Default")) keyword = newLines[i].substr(8, newLines[i].find(':') - 8);
@@ -367,7 +326,7 @@ TEST_F(CarryOverTest, GeneratedPairsDifferOnlyInUiDefaultsAndStayValid) {
       }
       EXPECT_EQ(outLines[i], "*Default" + keyword + ": " + value + (newRecipe.crlf ? "\r\n" : "\n"));
     }
-    if (cupstestppdAccepts(dir_ + "new.ppd")) {
+    if (cupstestppdAccepts(dir_ / "new.ppd")) {
       ++accepted;
       EXPECT_TRUE(cupstestppdAccepts(out())) << output;
     }

@@ -5,33 +5,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "base/format.h"
 #include "base/shell.h"
 #include "driver/setup_state.h"
 #include "queues/model_table.h"
+#include "test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string fixture(const std::string& name) {
-  return readFile(std::string(ORVO_SOURCE_DIR) + "/tests/fixtures/" + name);
-}
+using namespace testsupport;
 
 int idOf(const char* name) {
   for (const ModelEntry& row : modelTable())
@@ -107,49 +91,29 @@ TEST(GetPPDVersion, FirstDigitAfterMarker) {
   for (const Case& c : cases) EXPECT_EQ(getPPDVersion(c.line), c.version) << c.line;
 }
 
-TEST(CupsPpdDirectory, UnderTheCupsBaseDirectory) {
-  SetupState state;
-  EXPECT_EQ(cupsPpdDirectory(state), "/etc/cups/ppd");
-  state.cupsBaseDir = "/";
-  EXPECT_EQ(cupsPpdDirectory(state), "/etc/cups/ppd");
-  state.cupsBaseDir = "/usr/local";
-  EXPECT_EQ(cupsPpdDirectory(state), "/usr/local/etc/cups/ppd");
-}
-
-// A CUPS tree and a package PPD directory in a temporary root, and a run log to read back.
+// A CUPS tree and a package PPD directory in a scratch root, and a run log to read back.
 class InventoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = testing::TempDir() + "inventory_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    cupsDir_ = root_ + "/etc/cups/ppd";
-    packageDir_ = root_ + "/package/ppd";
-    fs::create_directories(cupsDir_);
-    fs::create_directories(packageDir_);
-    state_.cupsBaseDir = root_;
+    std::filesystem::create_directories(cupsDir_);
+    std::filesystem::create_directories(packageDir_);
+    state_.cupsBaseDir = root_.path();
     state_.ppdInstallDir = packageDir_;
-    state_.logFile = std::fopen((root_ + "/log").c_str(), "w");
-    ASSERT_NE(state_.logFile, nullptr);
   }
-  void TearDown() override {
-    std::fclose(state_.logFile);
-    fs::remove_all(root_);
-  }
-  std::string log() { return readFile(root_ + "/log"); }
   // Writes a package PPD compressed with gzip; returns its path.
   std::string writeGzip(const std::string& path, const std::string& text) {
     writeFile(path, text);
     EXPECT_EQ(runShell("gzip -n -f " + shellWord(path)), 0);
     return path + ".gz";
   }
-
-  std::string root_, cupsDir_, packageDir_;
+  ScratchDir root_;
+  std::string cupsDir_ = root_ / "etc/cups/ppd", packageDir_ = root_ / "package/ppd";
   SetupState state_;
+  LogCapture log_{state_};
 };
 
 TEST_F(InventoryTest, TakesQueuesOnVersionOnePpdsOfKnownLanguage) {
-  const std::string v1 = fixture("queue_lp1200dn_pcl_v1.ppd");
+  const std::string v1 = readFile(fixturePath("queue_lp1200dn_pcl_v1.ppd"));
   const std::string model = "*ModelName: \"Ostra MX200 PS\"";
   const std::string tooLong(80, 'q');
   struct Case {
@@ -197,44 +161,47 @@ TEST_F(InventoryTest, TakesQueuesOnVersionOnePpdsOfKnownLanguage) {
     }
   }
   EXPECT_EQ(taken, expected);
-  EXPECT_NE(log().find("Skipping printer queue '" + tooLong + "': not a usable queue name.\n"), std::string::npos);
+  EXPECT_NE(log_.text().find("Skipping printer queue '" + tooLong + "': not a usable queue name.\n"),
+            std::string::npos);
 }
 
 TEST_F(InventoryTest, ReportsQueueAndItsGzipCompressedNewPpd) {
-  writeFile(cupsDir_ + "/office2.ppd", fixture("queue_lp1200dn_pcl_v1.ppd"));
-  std::string newPpd = writeGzip(packageDir_ + "/lp1200dn_pcl.ppd", fixture("package_lp1200dn_pcl.ppd"));
+  writeFile(cupsDir_ + "/office2.ppd", readFile(fixturePath("queue_lp1200dn_pcl_v1.ppd")));
+  std::string newPpd = writeGzip(packageDir_ + "/lp1200dn_pcl.ppd", readFile(fixturePath("package_lp1200dn_pcl.ppd")));
 
   int count = 0;
   EXPECT_EQ(getInstalledPrinters(state_, state_.printers, count), 1);
   EXPECT_EQ(count, 1);
-  EXPECT_EQ(log(), format("List of Ostra Printers installed: 1.\n"
-                          "Printer : office2.\n"
-                          "\tPPD File: %s/office2.ppd.\n"
-                          "\tModel   : \"Ostra LP-1200dn PCL\".\n"
-                          "\tOstra ID: %d.\n"
-                          "\tPDL     : PCL.\n"
-                          "List of Ostra PPD files to install: 1.\n"
-                          "Printer : office2.\n"
-                          "Getting PPD from directory: %s\n"
-                          "PPD = %s.\n",
-                          cupsDir_.c_str(), idOf("Ostra LP-1200dn"), packageDir_.c_str(), newPpd.c_str()));
+  EXPECT_EQ(log_.text(), format("List of Ostra Printers installed: 1.\n"
+                                "Printer : office2.\n"
+                                "\tPPD File: %s/office2.ppd.\n"
+                                "\tModel   : \"Ostra LP-1200dn PCL\".\n"
+                                "\tOstra ID: %d.\n"
+                                "\tPDL     : PCL.\n"
+                                "List of Ostra PPD files to install: 1.\n"
+                                "Printer : office2.\n"
+                                "Getting PPD from directory: %s\n"
+                                "PPD = %s.\n",
+                                cupsDir_.c_str(), idOf("Ostra LP-1200dn"), packageDir_.c_str(), newPpd.c_str()));
 }
 
+// An empty directory reports both headers with 0; a missing one reports nothing.
 TEST_F(InventoryTest, EmptyOrMissingCupsPpdDirectory) {
-  int count = -1;
-  EXPECT_EQ(getInstalledPrinters(state_, state_.printers, count), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(log(), "List of Ostra Printers installed: 0.\nList of Ostra PPD files to install: 0.\n");
-
-  state_.cupsBaseDir = root_ + "/nowhere";
-  count = -1;
-  EXPECT_EQ(getInstalledPrinters(state_, state_.printers, count), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(log(), "List of Ostra Printers installed: 0.\nList of Ostra PPD files to install: 0.\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {root_.path(), "List of Ostra Printers installed: 0.\nList of Ostra PPD files to install: 0.\n"},
+      {root_ / "nowhere", ""}};
+  for (const auto& [base, logged] : cases) {
+    state_.cupsBaseDir = base;
+    log_.clear();
+    int count = -1;
+    EXPECT_EQ(getInstalledPrinters(state_, state_.printers, count), 0) << base;
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(log_.text(), logged);
+  }
 }
 
 TEST_F(InventoryTest, NewPpdFoundInListingOrderReadingEachFileOnce) {
-  const std::string pcl = fixture("package_lp1200dn_pcl.ppd");
+  const std::string pcl = readFile(fixturePath("package_lp1200dn_pcl.ppd"));
   writeFile(packageDir_ + "/a.ppd", pcl);
   writeGzip(packageDir_ + "/b.ppd", pcl);
   writeFile(packageDir_ + "/c.ppd", ppdLines({{5, "*ModelName: \"Ostra LP-1200dn PCL, duplex PCL\""}}));
@@ -277,17 +244,17 @@ TEST_F(InventoryTest, NewPpdFoundInListingOrderReadingEachFileOnce) {
 
   std::string expectedLog;
   for (size_t i = 0; i < std::size(cases); ++i) expectedLog += "Getting PPD from directory: " + packageDir_ + "\n";
-  EXPECT_EQ(log(), expectedLog);
+  EXPECT_EQ(log_.text(), expectedLog);
 }
 
 TEST_F(InventoryTest, FallsBackToInstalledPackageDirectory) {
   PrinterEntry entry;
   entry.modelName = "\"Ostra LP-1200dn PCL\"";
   state_.printers.head() = entry;
-  logNewPPDs(state_, root_ + "/absent", state_.printers, 1);
-  std::string text = log();
+  logNewPPDs(state_, root_ / "absent", state_.printers, 1);
+  std::string text = log_.text();
   EXPECT_EQ(text.find("List of Ostra PPD files to install: 1.\nPrinter : unknown.\nGetting PPD from directory: " +
-                      root_ + "/absent\nGetting PPD from directory: /opt/vyr/ppd\n"),
+                      (root_ / "absent") + "\nGetting PPD from directory: /opt/vyr/ppd\n"),
             0u)
       << text;
   EXPECT_TRUE(text.ends_with("PPD NOT FOUND!\n")) << text;

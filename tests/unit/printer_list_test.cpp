@@ -2,48 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "driver/setup_state.h"
+#include "test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace testsupport;
 
 // An installation directory whose information file the test writes, and a run log to read back.
 class InfoPrintersTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "printer_list_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    state_.installDir = dir_;
-    state_.logFile = std::fopen((dir_ + "/log").c_str(), "w");
-    ASSERT_NE(state_.logFile, nullptr);
-  }
-  void TearDown() override {
-    std::fclose(state_.logFile);
-    fs::remove_all(dir_);
-  }
-  void writeInfo(const std::string& body, const char* name = "orvoInfo4.0") {
-    std::ofstream(dir_ + "/" + name, std::ios::binary) << body;
-  }
-  std::string log() {
-    std::ifstream in(dir_ + "/log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  void SetUp() override { state_.installDir = dir_.path(); }
+  void writeInfo(const std::string& body, const char* name = "orvoInfo4.0") { writeFile(dir_ / name, body); }
   std::vector<std::string> names() {
     std::vector<std::string> result;
     for (const PrinterEntry& entry : state_.printers.entries) result.push_back(entry.queueName);
     return result;
   }
-  std::string dir_;
+  ScratchDir dir_;
   SetupState state_;
+  LogCapture log_{state_};
 };
 
 const std::string kBegin = "%%QIXBLOCK_PRINTERS_BEGIN\n";
@@ -89,7 +67,7 @@ TEST_F(InfoPrintersTest, BlockEdgeCases) {
     EXPECT_EQ(state_.printerCount, c.count);
     EXPECT_EQ(names(), c.names);
   }
-  EXPECT_EQ(log(), "Skipping printer queue '" + tooLong + "': not a usable queue name.\n");
+  EXPECT_EQ(log_.text(), "Skipping printer queue '" + tooLong + "': not a usable queue name.\n");
 }
 
 TEST_F(InfoPrintersTest, KindSelectsFileAndSecondReadReplacesFirst) {
@@ -101,7 +79,7 @@ TEST_F(InfoPrintersTest, KindSelectsFileAndSecondReadReplacesFirst) {
   EXPECT_EQ(names(), (std::vector<std::string>{"new1"}));
   EXPECT_EQ(state_.printerCount, 1);
 
-  state_.installDir = dir_ + "/missing";
+  state_.installDir = dir_ / "missing";
   EXPECT_EQ(readInfoPrinters(state_, 0, state_.printers), 0);
   EXPECT_EQ(state_.printerCount, 1);
 }
@@ -122,23 +100,6 @@ TEST(PrinterList, ClearKeepsHeadResetZeroesIt) {
 
 TEST(PrinterListDeathTest, AbsentHeadEndsTheRun) {
   EXPECT_EXIT(addPList(nullptr, PrinterEntry{}), testing::ExitedWithCode(1), "addPList\\(NULL,\\.\\.\\.\\) Error!");
-}
-
-TEST(StripLineEnd, CutsAfterLastKeptCharacterWithinBound) {
-  struct Case {
-    std::string text;
-    size_t bound;
-    std::string result;
-  } cases[] = {
-      {"abc  \n", 256, "abc"},  {"abc\r\n", 256, "abc\r"}, {" \n \n", 256, ""},
-      {"ab   x", 4, "ab"},      {"ab cd", 4, "ab c"},      {"", 256, ""},
-      {"a\tb \t", 256, "a\tb"},
-  };
-  for (Case& c : cases) {
-    std::string text = c.text;
-    EXPECT_EQ(stripLineEnd(text, c.bound), c.result.size()) << c.text;
-    EXPECT_EQ(text, c.result);
-  }
 }
 
 TEST(IsUsableQueueName, OnePathComponentThatFits) {

@@ -79,15 +79,6 @@ TEST_F(StdinTest, LongLineIsTakenInPiecesOf255Characters) {
   EXPECT_EQ(answers[2], "n");
 }
 
-TEST_F(StdinTest, NothingIsReadAtEndOfInputOrFromAClosedInput) {
-  std::string buffer;
-  feed("");
-  EXPECT_FALSE(readAnswer(buffer));
-  close(0);
-  clearerr(stdin);
-  EXPECT_FALSE(readAnswer(buffer));
-}
-
 // Runs a prompt in a child whose standard input and output are pipes. The answer is written only
 // after the whole prompt has arrived, so a prompt that waits before flushing would never finish.
 struct PromptRun {

@@ -2,35 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "driver/setup_state.h"
+#include "test_support.h"
 
 namespace {
 
-// Sets or unsets the two variables for one case and restores what the process had afterwards.
-class SchedulerEnvironment : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* name : kNames) {
-      const char* value = std::getenv(name);
-      saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    }
-  }
-  void TearDown() override {
-    for (size_t i = 0; i < 2; ++i) set(kNames[i], saved_[i] ? saved_[i]->c_str() : nullptr);
-  }
-  static void set(const char* name, const char* value) {
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  static constexpr const char* kNames[] = {"QIXLPMODE", "ORVOLPMODE"};
-  std::vector<std::optional<std::string>> saved_;
-};
-
-TEST_F(SchedulerEnvironment, FirstVariableSetHidesTheSecond) {
+// Set but unrecognised, the first variable still hides the second, and the probe decides.
+TEST(SchedulerFromEnvironment, FirstVariableSetHidesTheSecond) {
+  testsupport::EnvScope qix("QIXLPMODE"), orvo("ORVOLPMODE");
   struct Case {
     const char* qixLpMode;
     const char* orvoLpMode;
@@ -38,13 +17,13 @@ TEST_F(SchedulerEnvironment, FirstVariableSetHidesTheSecond) {
   } cases[] = {
       {"CUPS", nullptr, kSchedulerCups},     {"LPRNG", "CUPS", kSchedulerLprng},
       {"LPR", nullptr, kSchedulerLpr},       {nullptr, "LP", kSchedulerLp},
-      {"cups", "CUPS", kSchedulerUnknown},  // set but unrecognised: the probe decides
-      {"", "CUPS", kSchedulerUnknown},       {"CUPS ", nullptr, kSchedulerUnknown},
-      {nullptr, "LPRng", kSchedulerUnknown}, {nullptr, nullptr, kSchedulerUnknown},
+      {"cups", "CUPS", kSchedulerUnknown},   {"", "CUPS", kSchedulerUnknown},
+      {"CUPS ", nullptr, kSchedulerUnknown}, {nullptr, "LPRng", kSchedulerUnknown},
+      {nullptr, nullptr, kSchedulerUnknown},
   };
   for (const Case& c : cases) {
-    set("QIXLPMODE", c.qixLpMode);
-    set("ORVOLPMODE", c.orvoLpMode);
+    qix.set(c.qixLpMode);
+    orvo.set(c.orvoLpMode);
     EXPECT_EQ(schedulerFromEnvironment(), c.expected)
         << (c.qixLpMode ? c.qixLpMode : "(unset)") << " / " << (c.orvoLpMode ? c.orvoLpMode : "(unset)");
   }

@@ -1,0 +1,135 @@
+// What the unit tests share: scratch directories, a run log read back, file helpers, fixture paths, and
+// scopes that put back the process state a test changes (umask, working directory, environment).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "driver/setup_state.h"
+
+namespace testsupport {
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Writes the file, making missing parent directories; a mode other than 0 is set afterwards.
+inline void writeFile(const std::string& path, const std::string& text, mode_t mode = 0) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+  if (mode != 0) chmod(path.c_str(), mode);
+}
+
+// Permission bits of what the path names (links followed), or -1 when nothing is there.
+inline int modeOf(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+inline std::string fixturePath(const std::string& name) { return ORVO_SOURCE_DIR "/tests/fixtures/" + name; }
+
+// A fresh directory with an unpredictable name, so test processes running side by side never meet;
+// removed with everything in it at the end of the scope.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = testing::TempDir() + "orvo_unit_XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+      std::perror("mkdtemp");
+      std::abort();  // never go on with an empty path: the test would write below "/"
+    }
+    path_ = pattern;
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Attaches a fresh log file to the state as an open run log; text() is what was logged so far.
+class LogCapture {
+ public:
+  explicit LogCapture(SetupState& state) : state_(state), path_(dir_ / "run.log") {
+    state.logFile = file_ = std::fopen(path_.c_str(), "w");
+    if (file_ == nullptr) std::abort();
+    state.logIsOpen = 1;
+  }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+  ~LogCapture() {
+    if (state_.logFile == file_) std::fclose(file_), state_.logFile = nullptr;
+  }
+  std::string text() const {
+    if (state_.logFile == file_) std::fflush(file_);
+    return readFile(path_);
+  }
+  // Empties the log, for a table of cases that each read their own lines.
+  void clear() {
+    std::fflush(file_);
+    if (truncate(path_.c_str(), 0) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) std::abort();
+  }
+
+ private:
+  SetupState& state_;
+  ScratchDir dir_;
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
+// Sets the umask for the scope, so the modes a test expects cannot come from the caller's umask.
+class UmaskScope {
+ public:
+  explicit UmaskScope(mode_t mask) : saved_(umask(mask)) {}
+  ~UmaskScope() { umask(saved_); }
+
+ private:
+  mode_t saved_;
+};
+
+// Restores the working directory at the end of the scope.
+class WorkingDirScope {
+ public:
+  WorkingDirScope() : saved_(std::filesystem::current_path()) {}
+  ~WorkingDirScope() {
+    std::error_code ignored;
+    std::filesystem::current_path(saved_, ignored);
+  }
+
+ private:
+  std::filesystem::path saved_;
+};
+
+// Restores an environment variable (value or absence) at the end of the scope; set() with nullptr unsets it.
+class EnvScope {
+ public:
+  explicit EnvScope(const char* name) : name_(name) {
+    if (const char* value = std::getenv(name)) saved_ = value;
+  }
+  ~EnvScope() { set(saved_ ? saved_->c_str() : nullptr); }
+  void set(const char* value) const { value ? setenv(name_, value, 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+}  // namespace testsupport
