@@ -46,14 +46,30 @@ int waitFor(pid_t pid, int timeoutSeconds) {
 
 int runShell(const std::string& command, int timeoutSeconds) {
   std::fflush(nullptr);  // the child must not repeat buffered output
+  // Like system(): while the command runs, an interrupt from the terminal is the command's to
+  // handle, and setup goes on with the status it gets back.
+  struct sigaction ignore {};
+  struct sigaction oldInt {};
+  struct sigaction oldQuit {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGINT, &ignore, &oldInt);
+  sigaction(SIGQUIT, &ignore, &oldQuit);
+
   // posix_spawn avoids copying this process's page tables for every command, which fork would.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGINT);
+  sigaddset(&defaults, SIGQUIT);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  short flags = POSIX_SPAWN_SETSIGDEF;
   if (timeoutSeconds > 0) {
     // A group of its own lets a time limit end the command and everything it started.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    flags |= POSIX_SPAWN_SETPGROUP;
     posix_spawnattr_setpgroup(&attributes, 0);
   }
+  posix_spawnattr_setflags(&attributes, flags);
   std::string shellCommand = command;
   char shellName[] = "sh";
   char dashC[] = "-c";
@@ -61,8 +77,11 @@ int runShell(const std::string& command, int timeoutSeconds) {
   pid_t pid = 0;
   int error = posix_spawn(&pid, "/bin/sh", nullptr, &attributes, arguments, environ);
   posix_spawnattr_destroy(&attributes);
-  if (error != 0) return -1;
-  return waitFor(pid, timeoutSeconds);
+  // A shell that cannot be started reports as system() does: exit status 127.
+  int status = error != 0 ? 127 << 8 : waitFor(pid, timeoutSeconds);
+  sigaction(SIGINT, &oldInt, nullptr);
+  sigaction(SIGQUIT, &oldQuit, nullptr);
+  return status;
 }
 
 std::string shellWord(std::string_view word) {

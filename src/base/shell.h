@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Runs `command` through /bin/sh and returns the raw wait status (exit code 1 shows as 256),
-// or -1 when no shell could be started. With timeoutSeconds > 0 the command's whole process
+// or 127 << 8 when no shell could be started, as system() gives. With timeoutSeconds > 0 the command's whole process
 // group is killed when it has not ended in time; the status then reports the kill (SIGKILL).
 int runShell(const std::string& command, int timeoutSeconds = 0);
 

@@ -17,8 +17,9 @@ namespace {
 // getopt keeps its position in globals; each pass starts it afresh (0 also resets GNU state).
 void rewindOptions() { optind = 0; }
 
-void checkFits(char option, const char* argument) {
-  if (std::strlen(argument) <= kTextFieldMax) return;
+bool fits(const char* argument) { return std::strlen(argument) <= kTextFieldMax; }
+
+[[noreturn]] void stopOnOverlongArgument(char option) {
   std::fputs(format(msg::kArgumentTooLong, option, static_cast<int>(kTextFieldMax)).c_str(), stderr);
   std::exit(0);
 }
@@ -50,20 +51,22 @@ void printUsage() {
 
 void parseFirstPass(SetupState& state, int argc, char** argv) {
   rewindOptions();
-  bool wantUsage = false;
+  char overlong = 0;  // the first -u or -i whose argument does not fit; -h anywhere still wins
   int option = 0;
   while ((option = getopt(argc, argv, kOptionString)) != -1) {
     switch (option) {
       case 'd': state.deinstallMode = 1; break;
       case 'f': state.allowAnyDir = optionInteger(optarg); break;
       case 'S': state.seLinuxMode = optionInteger(optarg); break;
-      case 'h': wantUsage = true; break;
+      case 'h': printUsage();
       case 'u':
-      case 'i': checkFits(static_cast<char>(option), optarg); break;
+      case 'i':
+        if (overlong == 0 && !fits(optarg)) overlong = static_cast<char>(option);
+        break;
       default: break;  // the other pass's options; getopt has reported unknown ones
     }
-    if (wantUsage) printUsage();
   }
+  if (overlong != 0) stopOnOverlongArgument(overlong);
   rewindOptions();
 }
 

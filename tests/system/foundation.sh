@@ -16,7 +16,8 @@ usage_lines() {
 case_usage_comes_before_any_log() {
   local expected status
   expected=$(usage_lines)
-  for args in "-h" "-q 1 -h -d" "-D 2 -u /srv/x -h"; do
+  # An -u too long for its field stops the run too, but -h anywhere asks for the usage.
+  for args in "-h" "-q 1 -h -d" "-D 2 -u /srv/x -h" "-u /$(printf 'a%.0s' {1..300}) -h"; do
     rm -f "$RUN_LOG"
     # shellcheck disable=SC2086
     status=0

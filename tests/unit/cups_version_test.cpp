@@ -2,7 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include "base/temp_file.h"
+#include "test_support.h"
+
 namespace {
+
+using namespace testsupport;
+
+// The name is always dir + "/QIX" + six characters, one "/" whatever the caller wrote; the file is
+// there, empty and private. A directory where nothing can be made ends the process with -1.
+TEST(MyTmpNameDeathTest, MakesAnEmptyPrivateFileUnderTheDirectory) {
+  ScratchDir dir;
+  for (const std::string& given : {dir.path(), dir.path() + "/"}) {
+    std::string name = myTmpName(given, "QIX");
+    TempFileGuard guard(name);
+    ASSERT_EQ(name.size(), dir.path().size() + 10) << name;
+    EXPECT_EQ(name.substr(0, dir.path().size() + 4), dir.path() + "/QIX");
+    EXPECT_EQ(modeOf(name), 0600);
+    EXPECT_EQ(readFile(name), "");
+  }
+  EXPECT_EXIT(myTmpName(dir / "missing/", nullptr), testing::ExitedWithCode(255),
+              "myTmpName\\(" + dir.path() + "/missing/,QIX\\) Failed!");
+}
 
 TEST(NormaliseVersion, ScalesIntoFourDigits) {
   struct Case {

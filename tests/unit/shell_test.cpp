@@ -1,6 +1,7 @@
 #include "base/shell.h"
 
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -33,4 +34,12 @@ TEST(RunShell, TimeLimitEndsTheWholeProcessGroup) {
   auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_TRUE(WIFSIGNALED(status));
   EXPECT_LT(elapsed, std::chrono::seconds(5));
+}
+
+TEST(RunShell, AnInterruptDuringACommandIsTheCommandsAlone) {
+  // The shell interrupts its parent, as a Ctrl-C reaches the whole foreground group; setup must
+  // survive it and get the command's own status, while the command itself is interruptible.
+  EXPECT_EQ(runShell("kill -INT $PPID; exit 3"), 3 << 8);
+  int status = runShell("kill -INT $$; exit 0");
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
 }
