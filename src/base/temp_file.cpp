@@ -1,8 +1,9 @@
 #include "base/temp_file.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "base/format.h"
 #include "driver/messages.h"

@@ -1,7 +1,8 @@
 #include "base/text.h"
 
-#include <ctime>
 #include <unistd.h>
+
+#include <ctime>
 
 bool pathExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 

@@ -7,8 +7,8 @@
 namespace {
 
 constexpr const char* kCommandDirs[] = {
-    "/usr/bin/%s", "/usr/sbin/%s", "/usr/ucb/%s",   "/bin/%s",     "/sbin/%s",          "/usr/bsd/%s",
-    "/etc/%s",     "/usr/etc/%s",  "/usr/lib/%s",   "/lib/%s",     "/usr/local/bin/%s", "/usr/freeware/bin/%s",
+    "/usr/bin/%s", "/usr/sbin/%s", "/usr/ucb/%s", "/bin/%s", "/sbin/%s",          "/usr/bsd/%s",
+    "/etc/%s",     "/usr/etc/%s",  "/usr/lib/%s", "/lib/%s", "/usr/local/bin/%s", "/usr/freeware/bin/%s",
 };
 constexpr const char* kCupsCommandDirs[] = {"%s/bin/%s", "%s/sbin/%s", "%s/etc/%s", "%s/lib/%s"};
 

@@ -1,11 +1,12 @@
 #include "driver/command_line.h"
 
+#include <getopt.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <getopt.h>
-#include <unistd.h>
 
 #include "base/format.h"
 #include "base/shell.h"

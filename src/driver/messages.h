@@ -19,7 +19,8 @@ inline constexpr const char* kUsageHelp = "-h\t: display this message.\n";
 inline constexpr const char* kUsageQuery = "-qx\t: query steps of installation: x=0:no,1:yes [0].\n";
 inline constexpr const char* kUsageSeLinux = "-Sx\t: set SELinux mode: x=0:off,1:on [1].\n";
 inline constexpr const char* kUsageDebug = "-Dx\t: set debug mode. [0].\n";
-inline constexpr const char* kArgumentTooLong = "setup: the argument of -%c is longer than %d characters; nothing was changed.\n";
+inline constexpr const char* kArgumentTooLong =
+    "setup: the argument of -%c is longer than %d characters; nothing was changed.\n";
 
 // Run log.
 inline constexpr const char* kLogPath = "/var/log/Orvo4.0_UpdateLog";

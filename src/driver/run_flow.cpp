@@ -1,9 +1,10 @@
 #include "driver/run_flow.h"
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "base/format.h"
 #include "base/text.h"

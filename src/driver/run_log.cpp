@@ -14,8 +14,8 @@ int openRunLog(SetupState& state, int userId) {
   state.logFile = std::fopen(state.logPath.c_str(), "w");
   if (state.logFile == nullptr) return 0;
   if (state.commands.chcon) {
-    std::string command = format("%s -u system_u %s 2>/dev/null", state.commands.chcon->c_str(),
-                                 shellWord(state.logPath).c_str());
+    std::string command =
+        format("%s -u system_u %s 2>/dev/null", state.commands.chcon->c_str(), shellWord(state.logPath).c_str());
     int status = runShell(command);
     logLine(state, msg::kPreparingLog);
     logLine(state, format(msg::kCommandReturned, command.c_str(), status));

@@ -14,7 +14,7 @@
 
 // Full paths (or bare names) of the system commands the run executes.
 struct CommandPaths {
-  std::optional<std::string> selinuxenabled;  // none when not found
+  std::optional<std::string> selinuxenabled;   // none when not found
   std::optional<std::string> chcon = "chcon";  // none when not found
   std::string cp = "cp";
   std::string rm = "rm";

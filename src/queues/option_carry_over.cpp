@@ -33,16 +33,9 @@ bool readPpdLine(std::FILE* input, std::string& line) {
   return !line.empty();
 }
 
-std::string_view lineEndOf(std::string_view line) {
-  if (endsWith(line, "\r\n")) return line.substr(line.size() - 2);
-  if (endsWith(line, "\n") || endsWith(line, "\r")) return line.substr(line.size() - 1);
-  return std::string_view();
-}
-
-std::string defaultLineText(const std::string& starKeyword, const std::string& value, std::string_view lineEnd) {
-  std::string line = "*Default" + (starKeyword.empty() ? std::string() : starKeyword.substr(1)) + ": " + value;
-  line += lineEnd;
-  return line;
+// A rewritten *Default line always ends in a line feed, whatever the line it replaces ended in.
+std::string defaultLineText(const std::string& starKeyword, const std::string& value) {
+  return "*Default" + (starKeyword.empty() ? std::string() : starKeyword.substr(1)) + ": " + value + "\n";
 }
 
 enum class Decision { kNewValue, kCarry, kNotOffered, kConflict };
@@ -60,7 +53,7 @@ struct PpdLine {
 std::string renderLine(const PpdLine& line) {
   if (!line.isDefault) return line.text;
   const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
-  return defaultLineText(line.starKeyword, value, lineEndOf(line.text));
+  return defaultLineText(line.starKeyword, value);
 }
 
 std::string renderText(const std::vector<PpdLine>& lines) {
@@ -180,7 +173,7 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
       case Decision::kNewValue: break;
     }
     const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
-    writeDefaultLine(output, line.starKeyword, value, lineEndOf(line.text));
+    writeDefaultLine(output, line.starKeyword, value);
   }
   std::fflush(output);
 }
@@ -214,9 +207,8 @@ std::optional<std::string> parseDefaultLine(std::string_view line, std::string& 
   return keyword;
 }
 
-void writeDefaultLine(std::FILE* output, const std::string& starKeyword, const std::string& value,
-                      std::string_view lineEnd) {
-  std::string line = defaultLineText(starKeyword, value, lineEnd);
+void writeDefaultLine(std::FILE* output, const std::string& starKeyword, const std::string& value) {
+  std::string line = defaultLineText(starKeyword, value);
   std::fwrite(line.data(), 1, line.size(), output);
   std::fflush(output);
 }

@@ -22,11 +22,11 @@ inline constexpr size_t kDefaultTextMax = 79;
 int getQueueOptions(SetupState& state, const std::string& ppdPath, OptList& list, int& count);
 
 // Copies the new PPD from input to output, rewriting each line that begins with "*Default"
-// (not *DefaultColorSep) inside an *OpenUI ... *CloseUI block to "*Default<kw>: <value>" with
-// the line's own line end (LF, CR LF, CR or none). The value is the old choice from `options`
-// when `offered` (the new PPD's choices, from offeredChoices) lists it and it brings the
-// defaults into no conflict, else the first word of the new PPD's own value. Every other line
-// is copied byte for byte, whatever its length. Logs each decision.
+// (not *DefaultColorSep) inside an *OpenUI ... *CloseUI block to "*Default<kw>: <value>" and a
+// line feed. The value is the old choice from `options` when `offered` (the new PPD's choices,
+// from offeredChoices) lists it and it brings the defaults into no conflict, else the first word
+// of the new PPD's own value. Every other line is copied byte for byte, whatever its length and
+// line end. Logs each decision.
 void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const OptList& options, int nOptions,
                    const OfferedChoices& offered);
 
@@ -35,6 +35,5 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
 // without "*Default", and a keyword or value longer than kDefaultTextMax.
 std::optional<std::string> parseDefaultLine(std::string_view line, std::string& valueOut);
 
-// Writes "*Default<keyword less its *>: <value>" and the line end, then flushes.
-void writeDefaultLine(std::FILE* output, const std::string& starKeyword, const std::string& value,
-                      std::string_view lineEnd = "\n");
+// Writes the line "*Default<keyword less its *>: <value>\n", then flushes.
+void writeDefaultLine(std::FILE* output, const std::string& starKeyword, const std::string& value);

@@ -1,12 +1,12 @@
 #include "queues/printer_refresh.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "base/format.h"
@@ -97,8 +97,13 @@ void buildNewPPD(SetupState& state, const std::string& ppdDir, const OptList& op
   }
   TempFileGuard compressedInput(compressed ? inputPath : std::string());
   if (!copyFile(newPpd, inputPath)) {
+    // An incomplete compressed copy is one that cannot be decompressed; a plain one cannot be read.
     removeFile(output);
-    logLine(state, format(msg::kProblemOpening, inputPath.c_str(), queue));
+    if (compressed) {
+      logLine(state, format(msg::kProblemDecompressing, inputPath.c_str(), queue));
+    } else {
+      logLine(state, format(msg::kProblemOpening, inputPath.c_str(), queue));
+    }
     return;
   }
   if (compressed) {

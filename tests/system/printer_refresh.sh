@@ -228,15 +228,17 @@ case_missing_new_ppd_keeps_queue_ppd() {
   assert_no_temp_files
 }
 
-# gzip fails, gzip leaves no file, and /tmp fills up while the new PPD is written: each time the queue
-# keeps its PPD byte for byte, the failed install copy is logged with its status, /tmp is left clean.
+# gzip fails, gzip leaves no file, /tmp fills up while the new PPD is written, and /tmp is full before
+# the compressed new PPD is copied there: each time the queue keeps its PPD byte for byte, the failed
+# install copy is logged with its status, /tmp is left clean.
 case_failed_build_keeps_queue_ppd() {
   fake_restart
   make_package "Ostra LP-1100dn|pcl|orvo002-pcl.ppd.gz"
   old_queue office2 "Ostra LP-1100dn" pcl --pagesize A4
   cp /usr/bin/gzip /root/gzip.real
+  cp /usr/bin/cp /root/cp.real
   local round
-  for round in fails no_output tmp_full; do
+  for round in fails no_output tmp_full copy_fails; do
     reset_machine
     case $round in
       fails) fake_command /usr/bin/gzip 1 "" "gzip: corrupt" ;;
@@ -246,14 +248,25 @@ case_failed_build_keeps_queue_ppd() {
         mount -t tmpfs -o size=64k full /tmp
         write_file /usr/bin/gzip $'#!/bin/sh\n/root/gzip.real "$@" || exit\ncat /dev/zero >/tmp/filler 2>/dev/null\nexit 0\n' 755
         ;;
+      copy_fails)
+        # A fresh /tmp of its own, filled by cp right after the backup copy of the queue's PPD.
+        cp /root/gzip.real /usr/bin/gzip
+        mount -t tmpfs -o size=64k full /tmp
+        write_file /usr/bin/cp $'#!/bin/sh\n/root/cp.real "$@" || exit\ncase $3 in *.rpmsave) cat /dev/zero >/tmp/filler 2>/dev/null ;; esac\nexit 0\n' 755
+        ;;
     esac
     run_setup
-    [[ $round != tmp_full ]] || { rm /tmp/filler; }
+    [[ $round != tmp_full && $round != copy_fails ]] || { rm /tmp/filler; }
     assert_ppd_unchanged office2
     case $round in
       fails) assert_log_contains "Problem decompressing: /tmp/qixin" ;;
       no_output) assert_log_contains "Problem opening: /tmp/qixin" ;;
       tmp_full) assert_log_contains "Problem opening: /tmp/qixot" ;;
+      # What could not be copied whole cannot be decompressed.
+      copy_fails)
+        grep -qx 'Problem decompressing: /tmp/qixin[A-Za-z0-9]\{6\}\.gz for printer office2!' <<<"$(run_log)" ||
+          fail "copy_fails: no decompression problem logged"
+        ;;
     esac
     assert_not_contains "$(run_log)" "New PPD for printer"
     local copy

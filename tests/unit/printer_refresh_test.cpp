@@ -45,10 +45,10 @@ TEST_F(PrinterRefreshTest, CopyFileReportsWhatCouldNotBeCopied) {
     std::string to;
   };
   const Case cases[] = {
-      {root_ + "/missing", root_ + "/out1"},      // no source
-      {root_ + "/dir", root_ + "/out2"},          // a source that cannot be read
-      {root_ + "/plain", root_ + "/none/out3"},   // no directory for the destination
-      {root_ + "/plain", root_ + "/dir"},         // the destination is a directory
+      {root_ + "/missing", root_ + "/out1"},     // no source
+      {root_ + "/dir", root_ + "/out2"},         // a source that cannot be read
+      {root_ + "/plain", root_ + "/none/out3"},  // no directory for the destination
+      {root_ + "/plain", root_ + "/dir"},        // the destination is a directory
   };
   for (const Case& c : cases) EXPECT_FALSE(copyFile(c.from, c.to)) << c.from << " -> " << c.to;
   EXPECT_FALSE(fs::exists(root_ + "/out1"));

@@ -1,9 +1,10 @@
 #include "base/shell.h"
 
-#include <chrono>
-#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
 
 TEST(ShellWord, LeavesOrdinaryWordsAndQuotesTheRest) {
   struct Case {
