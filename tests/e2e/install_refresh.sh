@@ -10,6 +10,8 @@ refresh_section() {
     inside { print }' "$RUN_LOG" | sed 's#/tmp/qixot[A-Za-z0-9]*#/tmp/qixotXXXXXX#g'
 }
 
+# Four queues on old package PPDs with defaults of their own; beside them, queues that are not the
+# package's to refresh: no marker, a later or the current marker, a model outside the table.
 case_new_installation_refreshes_every_old_queue() {
   start_cupsd
   container_service_manager
@@ -21,17 +23,25 @@ case_new_installation_refreshes_every_old_queue() {
   add_queue bay "$OLD_PPD_DIR/bay.ppd"
   set_queue_defaults bay PageSize=B5 Duplex=DuplexTumble
   write_file /opt/vyr/office/root/orvoConfig $'# queue office\n%%ORVO_VERSION_1.0 (Orvo 1.0)\nTRAY 2\n'
-  save_ppds
-  unpack_package
-  run_package_setup
-
-  assert_clean_finish
+  make_old_queue plain 2 pcl none PageSize=A4
+  make_old_queue later 2 pcl 2.0 PageSize=A4
+  make_old_queue current 91 ps 4.0 Duplex=DuplexTumble
+  "$ORVO_BUILD_DIR/ppdgen" --model "Acme Laser 9" --pdl pcl --version 1.0 -o "$OLD_PPD_DIR/stranger.ppd"
+  add_queue stranger "$OLD_PPD_DIR/stranger.ppd"
+  set_queue_defaults stranger Resolution=300dpi
+  install_from_package
   assert_eq "$(grep -v '^System has not been booted with systemd' /tmp/setup.err || true)" "" "standard error"
   assert_queue_refreshed office PageSize=A4 Duplex=DuplexTumble Resolution=1200dpi ColorModel=CMYK
   assert_queue_refreshed studio ColorModel=Gray PageSize=Legal Resolution=600dpi
   assert_queue_refreshed annex Resolution=300dpi Duplex=DuplexNoTumble PageSize=Letter
   assert_queue_refreshed bay PageSize=Letter Duplex=DuplexTumble
-  assert_eq "$(lpstat -p | grep -c '^printer .* enabled since')" 4 "enabled queues"
+  local queue
+  for queue in plain later current stranger; do
+    assert_queue_untouched "$queue"
+    assert_log_lacks "Printer : $queue."
+  done
+  assert_eq "$(queue_default stranger Resolution)" 300dpi "default Resolution of stranger"
+  assert_eq "$(lpstat -p | grep -c '^printer .* is idle.  enabled since')" 8 "enabled queues"
   assert_eq "$(cat /opt/vyr/office/root/orvoConfig)" $'# queue office\n%%ORVO_VERSION_3.0\nTRAY 2' "orvoConfig"
   assert_eq "$(ls -A /opt/vyr/office/root)" "orvoConfig" "files beside orvoConfig"
 
@@ -52,54 +62,16 @@ processNewPPD: Setting new option: *ColorModel/CMYK.
 New PPD for printer office in: /tmp/qixotXXXXXX.
 Copying /tmp/qixotXXXXXX to /etc/cups/ppd/office.ppd: result=0
 processPrinterConfig(office): updated." "refresh of office"
-  local queue
   for queue in studio annex bay; do
     assert_contains "$(refresh_section "$queue")" "Copying /tmp/qixotXXXXXX to /etc/cups/ppd/$queue.ppd: result=0"
-    assert_not_contains "$(run_log)" "processPrinterConfig($queue)"
+    assert_log_lacks "processPrinterConfig($queue)"
   done
   assert_contains "$(refresh_section studio)" "PPD = /usr/share/ppd/vyr/orvo091-ps.ppd.gz."
   assert_contains "$(refresh_section annex)" "PPD = /usr/share/ppd/vyr/orvo151-pxl.ppd.gz."
   assert_contains "$(refresh_section bay)" "processNewPPD: Keeping new default *PageSize/Letter: B5 not offered."
-
   # Once after the last queue, once at the end of the installation; each time systemctl fails first.
   assert_cups_restarts 2
-  assert_eq "$(sed -n '/^CUPS restart command/,$p' "$RUN_LOG" | sed '$s/ : .*/ : DATE/')" \
-    'CUPS restart command:"/usr/bin/systemctl restart cups.service"
-CUPS reset returned with: 256
-CUPS reset returned with: 0
-CUPS restart command:"/usr/bin/systemctl restart cups.service"
-CUPS reset returned with: 256
-CUPS reset returned with: 0
-Finishing Orvo 4.0-0 installation : DATE' "end of the run log"
   assert_eq "$(fake_calls systemctl)" $'restart cups.service\nrestart cups.service' "systemctl calls"
-}
-
-case_queues_not_on_old_package_ppds_stay_untouched() {
-  start_cupsd
-  container_service_manager
-  make_old_queue office 2 pcl 1.0 PageSize=A4
-  make_old_queue plain 2 pcl none PageSize=A4
-  make_old_queue later 2 pcl 2.0 PageSize=A4
-  make_old_queue current 91 ps 4.0 Duplex=DuplexTumble
-  "$ORVO_BUILD_DIR/ppdgen" --model "Acme Laser 9" --pdl pcl --version 1.0 -o "$OLD_PPD_DIR/stranger.ppd"
-  add_queue stranger "$OLD_PPD_DIR/stranger.ppd"
-  set_queue_defaults stranger Resolution=300dpi
-  save_ppds
-  unpack_package
-  run_package_setup
-
-  assert_clean_finish
-  assert_queue_refreshed office PageSize=A4
-  local queue
-  for queue in plain later current stranger; do
-    assert_queue_untouched "$queue"
-    assert_contains "$(queue_state "$queue")" "printer $queue is idle.  enabled since"
-    assert_not_contains "$(run_log)" "Printer : $queue."
-  done
-  assert_eq "$(queue_default stranger Resolution)" 300dpi "default Resolution of stranger"
-  assert_log_contains "List of Ostra Printers installed: 1."
-  assert_eq "$(run_log | grep -c '^Printer = ')" 1 "refreshed queues"
-  assert_cups_restarts 2
 }
 
 case_model_without_new_ppd_keeps_its_ppd() {
@@ -108,23 +80,19 @@ case_model_without_new_ppd_keeps_its_ppd() {
   make_old_queue lonely 151 pxl 1.0 PageSize=A4 Duplex=DuplexTumble
   make_old_queue office 2 pcl 1.0 PageSize=Legal
   write_file /opt/vyr/lonely/root/orvoConfig $'%%ORVO_VERSION_1.0\n'
-  save_ppds
-  unpack_package
   # A package without this model's PXL PPD.
+  unpack_package
   rm "$PACKAGE_DIR/ppd/orvo151-pxl.ppd.gz"
-  run_package_setup
-
-  assert_clean_finish
+  install_from_package
+  # The PPD stays byte for byte; its backup is still made and its configuration still updated.
   cmp -s /etc/cups/ppd/lonely.ppd "$PPDS_BEFORE/lonely.ppd" || fail "the PPD of lonely changed"
-  # Its backup is still made and its configuration still updated.
   cmp -s /etc/cups/lonely.ppd.rpmsave "$PPDS_BEFORE/lonely.ppd" || fail "no backup of lonely's PPD"
   assert_eq "$(cat /opt/vyr/lonely/root/orvoConfig)" "%%ORVO_VERSION_3.0" "orvoConfig"
   assert_contains "$(queue_state lonely)" "printer lonely is idle.  enabled since"
   assert_eq "$(queue_default lonely PageSize) $(queue_default lonely Duplex)" "A4 DuplexTumble" "defaults of lonely"
   assert_queue_refreshed office PageSize=Legal
 
-  assert_log_order "List of Ostra PPD files to install: 2." "Printer : lonely." \
-    $'Getting PPD from directory: /usr/share/ppd/vyr\nGetting PPD from directory: /opt/vyr/ppd\nPPD NOT FOUND!\n'
+  assert_log_order "List of Ostra PPD files to install: 2." "Printer : lonely."
   assert_eq "$(refresh_section lonely)" "Printer = lonely with PPD=/etc/cups/ppd/lonely.ppd
 saving /etc/cups/ppd/lonely.ppd to /etc/cups/lonely.ppd.rpmsave: result=0
 Processing Ostra PPD files for printer: lonely.
@@ -144,11 +112,7 @@ case_ppd_file_names_with_shell_syntax_run_nothing() {
   # shellcheck disable=SC2016  # the names are meant literally
   local name names=('a;touch x' 'b$(touch y)' 'c`touch z`' "d'touch w'")
   for name in "${names[@]}"; do old_ppd "/etc/cups/ppd/$name.ppd" 2 pcl 1.0; done
-  save_ppds
-  unpack_package
-  run_package_setup
-
-  assert_clean_finish
+  install_from_package
   # Unquoted, the first three would make x.ppd (and more), y and z in the working directory of setup.
   assert_eq "$(find / -maxdepth 1 -newer "$PPDS_BEFORE" \( -name 'x*' -o -name 'y*' -o -name 'z*' \))" "" "files in /"
   assert_eq "$(find /tmp /opt/vyr /etc/cups /root /var/spool/cups -newer "$PPDS_BEFORE" \
@@ -159,7 +123,6 @@ case_ppd_file_names_with_shell_syntax_run_nothing() {
   for name in "${names[@]}"; do
     grep -qxF '*% Orvo version: 4.0' "/etc/cups/ppd/$name.ppd" || fail "/etc/cups/ppd/$name.ppd not refreshed"
     cmp -s "/etc/cups/$name.ppd.rpmsave" "$PPDS_BEFORE/$name.ppd" || fail "no backup of /etc/cups/ppd/$name.ppd"
-    assert_log_contains "Copying /tmp/qixot"
     assert_log_contains " to /etc/cups/ppd/$name.ppd: result=0"
   done
   assert_cups_restarts 2

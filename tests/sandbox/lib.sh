@@ -9,11 +9,19 @@
 #   start_cupsd / stop_cupsd                    the real scheduler, private to this sandbox, on 127.0.0.1:631
 #   add_queue NAME PPD                          a queue on a socket device using PPD
 #   run_log                                     print the setup run log
+#   run_setup [ARG...]                          setup ($SETUP_BIN, default $SETUP) with ARGs and no input, as
+#                                               root; QIXLPMODE=CUPS unless the caller sets it (empty: unset,
+#                                               so the probe decides); standard output and error in
+#                                               /tmp/setup.out and /tmp/setup.err; the exit status must be 0
+#   ask_setup ANSWERS [ARG...]                  the same with exactly ANSWERS on standard input
+#   write_info_file FILE TITLE DIR [PRINTER...] an information file as the install writes it: "# TITLE",
+#                                               USRDIR DIR, a PRINTERS block holding PRINTER...
 # Asserting (on failure: a message naming the scenario line, then exit 1; call them from the case itself,
 # not from inside $(...), where exit would only leave the subshell):
 #   assert_eq ACTUAL EXPECTED [WHAT]    assert_contains TEXT NEEDLE    assert_not_contains TEXT NEEDLE
-#   assert_file_exists PATH             assert_no_file PATH            assert_log_contains NEEDLE
-#   assert_log_order NEEDLE...          fail MESSAGE
+#   assert_file_exists PATH...          assert_no_file PATH...         assert_log_contains NEEDLE
+#   assert_log_order NEEDLE...          assert_log_lacks NEEDLE...     fail MESSAGE
+#   assert_no_temp_files                (none of setup's temporary files is left in /tmp)
 # Variables: ORVO_SOURCE_DIR, ORVO_BUILD_DIR, SETUP (the setup binary), RUN_LOG, FAKE_CALLS_DIR.
 
 # shellcheck disable=SC2034  # for the scenarios
@@ -107,6 +115,37 @@ run_log() {
   cat "$RUN_LOG"
 }
 
+ask_setup() {
+  (($# >= 1)) || fail "usage: ask_setup ANSWERS [ARG...]"
+  printf '%s' "$1" >/root/setup.in
+  shift
+  local status=0 mode=${QIXLPMODE-CUPS}
+  local -a env=(env -u QIXLPMODE)
+  [[ -z $mode ]] || env=(env "QIXLPMODE=$mode")
+  "${env[@]}" timeout 60 "${SETUP_BIN:-$SETUP}" "$@" </root/setup.in >/tmp/setup.out 2>/tmp/setup.err ||
+    status=$?
+  assert_eq "$status" 0 "exit status of setup $*"
+}
+
+run_setup() {
+  ask_setup "" "$@"
+}
+
+write_info_file() {
+  (($# >= 3)) || fail "usage: write_info_file FILE TITLE DIR [PRINTER...]"
+  local file=$1 title=$2 dir=$3
+  shift 3
+  mkdir -p "$(dirname "$file")"
+  {
+    printf '#\n# %s\n#\n%%%%QIXBLOCK_GENERAL_BEGIN\nUSRDIR          %s\n' "$title" "$dir"
+    # shellcheck disable=SC2016  # $HOME is written as such
+    printf 'HOMEDIR         $HOME\nTMPDIR          /tmp\n%%%%QIXBLOCK_GENERAL_END\n#\n#\n%%%%QIXBLOCK_PRINTERS_BEGIN\n'
+    (($# == 0)) || printf '%s\n' "$@"
+    printf '%%%%QIXBLOCK_PRINTERS_END\n#\n#\n%%%%QIXBLOCK_USERS_BEGIN\nroot\n%%%%QIXBLOCK_USERS_END\n#\n#\n'
+    printf '%%%%QIXBLOCK_PRNT_BEGIN Default\nroot\n%%%%QIXBLOCK_PRNT_END Default\n#\n#\n%%%%QIXEND\n'
+  } >"$file"
+}
+
 # --- CUPS ------------------------------------------------------------------------------------------------
 
 _cupsd_answers() {
@@ -186,11 +225,13 @@ assert_not_contains() {
 }
 
 assert_file_exists() {
-  [[ -e $1 || -L $1 ]] || fail "no file $1"
+  local path
+  for path in "$@"; do [[ -e $path || -L $path ]] || fail "no file $path"; done
 }
 
 assert_no_file() {
-  [[ ! -e $1 && ! -L $1 ]] || fail "file $1 exists"
+  local path
+  for path in "$@"; do [[ ! -e $path && ! -L $path ]] || fail "file $path exists"; done
 }
 
 assert_log_contains() {
@@ -200,6 +241,12 @@ assert_log_contains() {
   echo "run log:" >&2
   _show "$log" >&2
   fail "run log lacks '$1'"
+}
+
+assert_log_lacks() {
+  local log needle
+  log=$(run_log) || exit 1
+  for needle in "$@"; do assert_not_contains "$log" "$needle"; done
 }
 
 assert_log_order() {
@@ -215,6 +262,11 @@ assert_log_order() {
     rest=${rest#*"$needle"}
     previous=$needle
   done
+}
+
+assert_no_temp_files() {
+  assert_eq "$(find /tmp -maxdepth 1 \( -name 'qixin*' -o -name 'qixot*' -o -name 'QIX*' \))" "" \
+    "temporary files left in /tmp"
 }
 
 # --- the sample package and queues on its older PPDs -----------------------------------------------------
@@ -249,6 +301,8 @@ assert_log_order() {
 #                                   for N > 0, another scheduler than the one run_package_setup found answers
 #   assert_clean_finish             exit status 0, the run log ends with its closing line, no temporary file
 #                                   of the run is left in /tmp, and a scheduler answers
+#   install_from_package [ARG...]   save_ppds, unpack_package unless done, run_package_setup ARG...,
+#                                   assert_clean_finish
 
 OLD_PPD_DIR=/tmp/old-ppds
 PPDS_BEFORE=/tmp/ppds-before
@@ -373,7 +427,13 @@ assert_clean_finish() {
   local last
   last=$(tail -n 1 "$RUN_LOG")
   [[ $last == "Finishing Orvo 4.0-0 installation : "* ]] || fail "the run log ends with: $last"
-  assert_eq "$(find /tmp -maxdepth 1 \( -name 'qixin*' -o -name 'qixot*' -o -name 'QIX*' \))" "" \
-    "temporary files left in /tmp"
+  assert_no_temp_files
   wait_for_scheduler
+}
+
+install_from_package() {
+  save_ppds
+  [[ -n ${PACKAGE_DIR-} ]] || unpack_package
+  run_package_setup "$@"
+  assert_clean_finish
 }

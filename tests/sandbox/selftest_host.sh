@@ -86,7 +86,7 @@ parallelCupsd() {
   local -a pids
   for ((i = 0; i < count; i++)); do
     goLine | ORVO_SELFTEST_QUEUE=queue$i ORVO_SELFTEST_BARRIER=1 \
-      inSandbox cupsd_serves_own_queues >"$scratch/out$i" 2>&1 &
+      inSandbox scheduler_serves_own_queues >"$scratch/out$i" 2>&1 &
     pids[i]=$!
   done
 

@@ -3,80 +3,52 @@
 
 GENFILES=$ORVO_BUILD_DIR/genfiles
 
-# Every file and directory the un-installation script names, plus neighbours it must leave alone.
-_installed_tree() {
-  rm -rf /opt/vyr /usr/share/cups/model/vyr /opt/vyr-keep
-  local file
-  for file in orvoInfo4.0 ORVOINST.CONF bin/qixgsfilter bin/nc bin/setup bin/extra etc/orvo4.0.png \
-    etc/ORVOINST.CONF; do
-    write_file "/opt/vyr/$file" "x"
-  done
-  write_file /usr/bin/qixgsfilter "#!/bin/sh" 755
-  write_file /usr/share/cups/model/vyr/ppd/a.ppd "ppd"
-  write_file /usr/share/cups/model/vyr/keep.ppd "kept"
-  write_file /opt/vyr-keep/file "kept"
-  "$GENFILES" uninstall /opt/vyr /usr/share/cups/model/vyr 2>/dev/null
-}
-
-_assert_tree_intact() {
-  local path
-  for path in /opt/vyr/orvoInfo4.0 /opt/vyr/bin/qixgsfilter /opt/vyr/etc/UNINSTALLORVO /usr/bin/qixgsfilter \
-    /usr/share/cups/model/vyr/ppd/a.ppd; do
-    assert_file_exists "$path"
-  done
-}
-
 case_new_information_file_is_exact() {
   mkdir -p /opt/vyr
   (umask 077 && "$GENFILES" info /opt/vyr)
-  local expected
-  expected=$(printf '%s\n' '#' '# Orvo 4.0 Information File' '#' '%%QIXBLOCK_GENERAL_BEGIN' \
-    'USRDIR          /opt/vyr' 'HOMEDIR         $HOME' 'TMPDIR          /tmp' '%%QIXBLOCK_GENERAL_END' '#' '#' \
-    '%%QIXBLOCK_PRINTERS_BEGIN' 'Default' '%%QIXBLOCK_PRINTERS_END' '#' '#' '%%QIXBLOCK_USERS_BEGIN' 'root' \
-    '%%QIXBLOCK_USERS_END' '#' '#' '%%QIXBLOCK_PRNT_BEGIN Default' 'root' '%%QIXBLOCK_PRNT_END Default' '#' '#' \
-    '%%QIXEND'; echo x)
-  assert_eq "$(cat /opt/vyr/orvoInfo4.0; echo x)" "$expected" "orvoInfo4.0"
+  write_info_file /root/expected "Orvo 4.0 Information File" /opt/vyr Default
+  assert_eq "$(wc -l </root/expected)" 26 "lines of the expected file"
+  cmp /root/expected /opt/vyr/orvoInfo4.0 || fail "orvoInfo4.0 is not the 26 lines"
   assert_eq "$(stat -c '%a %u' /opt/vyr/orvoInfo4.0)" "755 0" "mode and owner"
 }
 
-case_upgraded_information_file_changes_only_the_title() {
-  write_file /opt/vyr/orvoInfo2.0 $'#\n# Orvo 2.0 Information File\n#\nUSRDIR          /opt/vyr\n# Information File end\n'
-  "$GENFILES" upgrade /opt/vyr 2>/dev/null
-  assert_eq "$(cat /opt/vyr/orvoInfo4.0)" $'#\n# Orvo 3.0 Information File\n#\nUSRDIR          /opt/vyr\n# Information File end'
-  assert_eq "$("$GENFILES" find)" "1 1 /opt/vyr" "probe result"
-}
-
-case_uninstall_script_keeps_everything_on_empty_reply() {
-  _installed_tree
-  assert_eq "$(stat -c %a /opt/vyr/etc/UNINSTALLORVO)" "755" "script mode"
-  local out
-  out=$(printf '\n' | sh /opt/vyr/etc/UNINSTALLORVO)
-  assert_eq "$out" $'De-installation of \'Orvo 4.0-0\'\nDo you really want to de-install Orvo 3.0? [no]? '
-  _assert_tree_intact
-  # End of input counts as the empty reply.
-  sh /opt/vyr/etc/UNINSTALLORVO </dev/null >/dev/null
-  _assert_tree_intact
-}
-
-case_uninstall_script_asks_again_on_other_reply() {
-  _installed_tree
-  local out
-  out=$(printf 'maybe\nnope\nn\n' | sh /opt/vyr/etc/UNINSTALLORVO)
-  assert_eq "$(grep -c '^Answer with yes or no please.$' <<<"$out")" "2" "reminders"
-  assert_eq "$(grep -c 'de-install Orvo 3.0' <<<"$out")" "3" "questions"
-  _assert_tree_intact
-}
-
-case_uninstall_script_deletes_exactly_the_listed_files_on_yes() {
-  local answer
-  for answer in yes y o Yes YES; do
-    _installed_tree
-    printf '%s\n' "$answer" | sh /opt/vyr/etc/UNINSTALLORVO >/dev/null
-    assert_no_file /opt/vyr
-    assert_no_file /usr/bin/qixgsfilter
-    assert_no_file /usr/share/cups/model/vyr/ppd
-    assert_file_exists /usr/share/cups/model/vyr/keep.ppd
-    assert_file_exists /opt/vyr-keep/file
+# Run with sh, the script deletes exactly the files and directories it lists on yes, y, o or Yes, and
+# nothing on an empty reply, at the end of input or on no; any other reply reminds and asks again.
+case_uninstall_script_deletes_only_on_yes() {
+  local answer path out
+  for answer in "" "<eof>" $'maybe\nnope\nn' yes y o Yes YES; do
+    rm -rf /opt/vyr /usr/share/cups/model/vyr /opt/vyr-keep
+    for path in orvoInfo4.0 ORVOINST.CONF bin/qixgsfilter bin/nc bin/setup bin/extra etc/orvo4.0.png \
+      etc/ORVOINST.CONF; do
+      write_file "/opt/vyr/$path" "x"
+    done
+    write_file /usr/bin/qixgsfilter "#!/bin/sh" 755
+    write_file /usr/share/cups/model/vyr/ppd/a.ppd "ppd"
+    write_file /usr/share/cups/model/vyr/keep.ppd "kept"
+    write_file /opt/vyr-keep/file "kept"
+    "$GENFILES" uninstall /opt/vyr /usr/share/cups/model/vyr 2>/dev/null
+    assert_eq "$(stat -c %a /opt/vyr/etc/UNINSTALLORVO)" "755" "script mode"
+    if [[ $answer == "<eof>" ]]; then
+      out=$(sh /opt/vyr/etc/UNINSTALLORVO </dev/null)
+    else
+      out=$(printf '%s\n' "$answer" | sh /opt/vyr/etc/UNINSTALLORVO)
+    fi
+    case $answer in
+      "") assert_eq "$out" $'De-installation of \'Orvo 4.0-0\'\nDo you really want to de-install Orvo 3.0? [no]? ' ;;
+      maybe*)
+        assert_eq "$(grep -c '^Answer with yes or no please.$' <<<"$out")" 2 "reminders"
+        assert_eq "$(grep -c 'de-install Orvo 3.0' <<<"$out")" 3 "questions"
+        ;;
+    esac
+    if [[ $answer == [yoY]* ]]; then
+      assert_no_file /opt/vyr /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd
+    else
+      for path in /opt/vyr/orvoInfo4.0 /opt/vyr/bin/qixgsfilter /opt/vyr/etc/UNINSTALLORVO /usr/bin/qixgsfilter \
+        /usr/share/cups/model/vyr/ppd/a.ppd; do
+        assert_file_exists "$path"
+      done
+    fi
+    assert_file_exists /usr/share/cups/model/vyr/keep.ppd /opt/vyr-keep/file
   done
 }
 

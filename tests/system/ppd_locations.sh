@@ -1,18 +1,18 @@
 # Where the machine keeps PPD files: the block of the run log that describes the probed PPD trees, on
 # machines arranged by removing and making those trees. Runs with -d, where no installation is found,
-# so the run ends right after describing the machine.
+# so the run ends right after describing the machine. ppd_install_dir.sh shares the helpers at the top.
 
-# Every tree the PPD probes look at, gone.
-clear_ppd_trees() {
+# Every tree the PPD probes look at gone, then the directories named made.
+ppd_trees() {
   rm -rf /usr/share/cups/model /usr/share/ppd /etc/cups/model /opt/cups /usr/ppd /opt/share \
     /usr/local/share/ppd /usr/share/foomatic /usr/opt
+  (($# == 0)) || mkdir -p "$@"
 }
 
-run_setup() {
-  fake_command /usr/bin/cups-config 0 "2.4.2"
-  local status=0
-  QIXLPMODE=CUPS "$SETUP" -d </dev/null >/tmp/setup.out 2>&1 || status=$?
-  assert_eq "$status" 0 "exit status"
+# setup -d on a CUPS whose cups-config answers VERSION.
+describe_machine() {
+  fake_command /usr/bin/cups-config 0 "$1"
+  run_setup -d
 }
 
 # The block as the log must hold it, one line per argument.
@@ -21,74 +21,57 @@ block() {
 }
 
 case_machine_without_ppd_trees() {
-  clear_ppd_trees
-  run_setup
+  ppd_trees
+  describe_machine 2.4.2
   assert_log_contains "$(block "CUPS model directory: ???" "Foomatic directory  : ???" \
     "Ostra directory     : ???" "Custom ppd directory: ???" "System ppd directory: ???")"
-  local log
-  log=$(run_log)
-  assert_not_contains "$log" "Share ppd directory"
-  assert_not_contains "$log" "Found existing Orvo PPD dir"
   # Without a model directory nothing is chosen, linked or made.
-  assert_not_contains "$log" "PPD installation dir"
-  assert_not_contains "$log" "No known links"
-  assert_not_contains "$log" "Created directory"
+  local log needle
+  log=$(run_log)
+  for needle in "Share ppd directory" "Found existing Orvo PPD dir" "PPD installation dir" "No known links" \
+    "Created directory"; do
+    assert_not_contains "$log" "$needle"
+  done
 }
 
 case_share_ppd_link_serves_as_model_dir() {
-  clear_ppd_trees
-  mkdir -p /srv/ppdtree/custom
+  ppd_trees /srv/ppdtree/custom
   ln -s /srv/ppdtree /usr/share/ppd
-  run_setup
+  describe_machine 2.4.2
   assert_log_order "$(block "CUPS model directory: /usr/share/ppd" "Foomatic directory  : ???" \
     "Ostra directory     : ???" "Custom ppd directory: /usr/share/ppd/custom" \
     "Share ppd directory : /usr/share/ppd" "System ppd directory: /usr/share/ppd")" \
-    "No known links in cups model dir: /usr/share/ppd" \
-    "PPD installation dir: /usr/share/ppd/custom/vyr"
-  assert_not_contains "$(run_log)" "Found existing Orvo PPD dir"
+    "No known links in cups model dir: /usr/share/ppd" "PPD installation dir: /usr/share/ppd/custom/vyr"
+  assert_log_lacks "Found existing Orvo PPD dir"
   [[ -d /srv/ppdtree/custom/vyr ]] || fail "the custom vyr directory was not made"
 }
 
-case_foomatic_vyr_wins_over_openprinting() {
-  clear_ppd_trees
-  mkdir -p /usr/share/cups/model /usr/share/ppd/openprinting/vyr /usr/share/foomatic/db/source/PPD/vyr \
-    /usr/share/foomatic/db/source/PPD/Ostra/vyr /opt/share/ppd
-  run_setup
-  local found=/usr/share/foomatic/db/source/PPD/vyr
-  assert_log_order "$(block "CUPS model directory: /usr/share/cups/model" \
-    "Foomatic directory  : /usr/share/foomatic/db/source/PPD" "Ostra directory     : $found" \
-    "Custom ppd directory: ???" "Share ppd directory : /usr/share/ppd" \
+# An existing vyr directory is taken from the first candidate that has one; without one, the Ostra tree.
+case_foomatic_trees_and_existing_vyr_directory() {
+  local foomatic=/usr/share/foomatic/db/source/PPD
+  ppd_trees /usr/share/cups/model /usr/share/ppd/openprinting/vyr "$foomatic/vyr" "$foomatic/Ostra/vyr" \
+    /opt/share/ppd
+  describe_machine 2.4.2
+  assert_log_order "$(block "CUPS model directory: /usr/share/cups/model" "Foomatic directory  : $foomatic" \
+    "Ostra directory     : $foomatic/vyr" "Custom ppd directory: ???" "Share ppd directory : /usr/share/ppd" \
     "Share ppd directory : /opt/share/ppd" "System ppd directory: /usr/share/ppd" \
-    "Found existing Orvo PPD dir: \"$found\".")" \
-    "PPD installation dir: $found" "Using previous Orvo PPD directory: \"$found\"."
-}
+    "Found existing Orvo PPD dir: \"$foomatic/vyr\".")" \
+    "PPD installation dir: $foomatic/vyr" "Using previous Orvo PPD directory: \"$foomatic/vyr\"."
 
-case_openprinting_find_stops_later_candidates() {
-  clear_ppd_trees
-  # Later candidates that would be found were nothing found before them.
-  mkdir -p /usr/share/cups/model/custom/vyr /usr/share/ppd/openprinting/vyr \
-    /usr/share/foomatic/db/source/PPD/Ostra /opt/share/ppd/vyr /usr/share/ppd/cups-included/vyr
-  run_setup
-  assert_log_contains "$(block "CUPS model directory: /usr/share/cups/model" \
-    "Foomatic directory  : /usr/share/foomatic/db/source/PPD" \
-    "Ostra directory     : /usr/share/foomatic/db/source/PPD/Ostra" \
-    "Custom ppd directory: /usr/share/cups/model/custom" "Share ppd directory : /usr/share/ppd" \
-    "Share ppd directory : /opt/share/ppd" "System ppd directory: /usr/share/ppd" \
-    "Found existing Orvo PPD dir: \"/usr/share/ppd/openprinting/vyr\".")"
-  assert_log_contains "Using previous Orvo PPD directory: \"/usr/share/ppd/openprinting/vyr\"."
-}
+  # Found under openprinting, later candidates that have one are not looked at.
+  ppd_trees /usr/share/cups/model/custom/vyr /usr/share/ppd/openprinting/vyr "$foomatic/Ostra" /opt/share/ppd/vyr \
+    /usr/share/ppd/cups-included/vyr
+  describe_machine 2.4.2
+  assert_log_order "Ostra directory     : $foomatic/Ostra"$'\n'"Custom ppd directory: /usr/share/cups/model/custom" \
+    "Found existing Orvo PPD dir: \"/usr/share/ppd/openprinting/vyr\"." \
+    "Using previous Orvo PPD directory: \"/usr/share/ppd/openprinting/vyr\"."
 
-case_foomatic_ostra_tree_gives_first_choice() {
-  clear_ppd_trees
-  # /usr/share/ppd alone leaves the first choice standing when it lies below /usr/share.
-  mkdir -p /usr/share/cups/model /usr/share/foomatic/db/source/PPD/Ostra /usr/share/ppd
-  run_setup
-  local ostra=/usr/share/foomatic/db/source/PPD/Ostra
-  assert_log_order "$(block "CUPS model directory: /usr/share/cups/model" \
-    "Foomatic directory  : /usr/share/foomatic/db/source/PPD" "Ostra directory     : $ostra" \
-    "Custom ppd directory: ???" "Share ppd directory : /usr/share/ppd" \
-    "System ppd directory: /usr/share/ppd")" \
-    "No known links in cups model dir: /usr/share/cups/model" \
-    "PPD installation dir: $ostra/vyr" "Created directory: '$ostra/vyr'."
-  [[ -d $ostra/vyr ]] || fail "$ostra/vyr was not made"
+  # None: /usr/share/ppd alone leaves the Ostra tree, the first choice, standing when it lies below /usr/share.
+  ppd_trees /usr/share/cups/model "$foomatic/Ostra" /usr/share/ppd
+  describe_machine 2.4.2
+  assert_log_order "$(block "CUPS model directory: /usr/share/cups/model" "Foomatic directory  : $foomatic" \
+    "Ostra directory     : $foomatic/Ostra" "Custom ppd directory: ???" "Share ppd directory : /usr/share/ppd" \
+    "System ppd directory: /usr/share/ppd")" "No known links in cups model dir: /usr/share/cups/model" \
+    "PPD installation dir: $foomatic/Ostra/vyr" "Created directory: '$foomatic/Ostra/vyr'."
+  [[ -d $foomatic/Ostra/vyr ]] || fail "$foomatic/Ostra/vyr was not made"
 }

@@ -1,5 +1,5 @@
 # The sandbox itself: what a scenario sees, what its helpers do, and that its changes stay inside.
-# tests/sandbox/selftest_host.sh runs the changes_stay_inside and cupsd_serves_own_queues cases from
+# tests/sandbox/selftest_host.sh runs the changes_stay_inside and scheduler_serves_own_queues cases from
 # the host side and checks the host afterwards.
 
 # A sandbox starts from the same plain state every time.
@@ -88,9 +88,7 @@ case_helpers_arrange_the_machine() {
   assert_eq "$(probe 2>/dev/null | od -An -c | tr -s ' ')" " i t ' s o u t \n" "fake stdout ends its line"
 
   remove_command /usr/local/bin/probe chcon
-  assert_no_file /usr/local/bin/probe
-  assert_no_file /usr/bin/chcon
-  assert_no_file /bin/chcon
+  assert_no_file /usr/local/bin/probe /usr/bin/chcon /bin/chcon
 
   write_file /opt/vyr/deep/file $'one\ntwo' 640
   assert_eq "$(od -An -c /opt/vyr/deep/file | tr -s ' ')" " o n e \n t w o" "written bytes"
@@ -100,27 +98,13 @@ case_helpers_arrange_the_machine() {
 # Each assertion passes on what it asserts and fails, naming the scenario line, on anything else.
 case_assertions_fail_when_they_should() {
   write_file "$RUN_LOG" $'start\nmiddle\nend\n'
-  local passing=(
-    "assert_eq a a"
-    "assert_contains 'a needle here' needle"
-    "assert_not_contains 'a needle here' pin"
-    "assert_file_exists $RUN_LOG"
-    "assert_no_file /nonexistent"
-    "assert_log_contains middle"
-    "assert_log_order start middle end"
-  )
-  local failing=(
-    "assert_eq a b"
-    "assert_eq a ''"
-    "assert_contains 'a needle here' pin"
-    "assert_not_contains 'a needle here' needle"
-    "assert_file_exists /nonexistent"
-    "assert_no_file $RUN_LOG"
-    "assert_log_contains beginning"
-    "assert_log_order end start"
-    "assert_log_order start start"
-    "fail message"
-  )
+  local passing=("assert_eq a a" "assert_contains 'a needle here' needle" "assert_not_contains 'a needle here' pin"
+    "assert_file_exists $RUN_LOG /" "assert_no_file /nonexistent" "assert_log_contains middle"
+    "assert_log_order start middle end" "assert_log_lacks beginning finish")
+  local failing=("assert_eq a b" "assert_eq a ''" "assert_contains 'a needle here' pin"
+    "assert_not_contains 'a needle here' needle" "assert_file_exists / /nonexistent" "assert_no_file $RUN_LOG"
+    "assert_no_file /nonexistent $RUN_LOG" "assert_log_contains beginning" "assert_log_order end start"
+    "assert_log_order start start" "assert_log_lacks beginning middle" "fail message")
   local check message
   for check in "${passing[@]}"; do
     (eval "$check") 2>/dev/null || fail "'$check' failed"
@@ -137,36 +121,9 @@ case_assertions_fail_when_they_should() {
 # ORVO_SELFTEST_QUEUE and ORVO_SELFTEST_BARRIER=1, selftest_host.sh runs several at once: each says
 # "serving" once its queue is added and waits for a line on stdin, sent when all are serving, before
 # checking that its server still holds its own queue alone.
-case_cupsd_serves_own_queues() {
+case_scheduler_serves_own_queues() {
   local queue=${ORVO_SELFTEST_QUEUE:-selftest} started
-  write_file /tmp/selftest.ppd '*PPD-Adobe: "4.3"
-*FormatVersion: "4.3"
-*FileVersion: "1.0"
-*LanguageVersion: English
-*LanguageEncoding: ISOLatin1
-*PCFileName: "SELFTEST.PPD"
-*Manufacturer: "Sandbox"
-*Product: "(Selftest)"
-*ModelName: "Sandbox Selftest"
-*ShortNickName: "Sandbox Selftest"
-*NickName: "Sandbox Selftest"
-*PSVersion: "(3010.000) 0"
-*LanguageLevel: "3"
-*ColorDevice: False
-*DefaultColorSpace: Gray
-*FileSystem: False
-*Throughput: "1"
-*LandscapeOrientation: Plus90
-*TTRasterizer: Type42
-*OpenUI *PageSize/Page Size: PickOne
-*DefaultPageSize: A4
-*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
-*CloseUI: *PageSize
-*DefaultImageableArea: A4
-*ImageableArea A4: "0 0 595 842"
-*DefaultPaperDimension: A4
-*PaperDimension A4: "595 842"
-'
+  old_ppd /tmp/selftest.ppd 2 pcl none
   started=$(date +%s%N)
   start_cupsd
   echo "cupsd up after $((($(date +%s%N) - started) / 1000000)) ms"

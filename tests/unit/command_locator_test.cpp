@@ -7,8 +7,6 @@
 
 namespace {
 
-using namespace testsupport;
-
 // A candidate that does not fit the locator's buffer is skipped, never cut to a shorter path.
 TEST(FindCupsCommand, SkipsCandidatesLongerThanTheirBuffer) {
   ScratchDir root;

@@ -1,95 +1,39 @@
 #include "driver/prompts.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <stdio_ext.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
-struct AnswerRow {
-  const char* answer;
-  AnswerKind yesNo;
-  AnswerKind fourWay;
-};
-
+// Substrings first (yes words, then no words, then all words on the four-way prompt), then the first character.
 TEST(ClassifyAnswer, FollowsTheRulesInOrderForBothPrompts) {
   const AnswerKind Y = kAnswerYes, N = kAnswerNo, A = kAnswerAll, B = kAnswerBreak, U = kAnswerUnrecognised;
-  const AnswerRow rows[] = {
-      {"y", Y, Y},   {"Y", Y, Y},     {"yes", Y, Y},    {"YES", Y, Y},      {"oui", Y, Y},     {"ja", Y, Y},
-      {"si", Y, Y},  {"s", Y, Y},     {"o", Y, Y},      {"ok", Y, Y},       {"n", N, N},       {"no", N, N},
-      {"non", N, N}, {"nein", N, N},  {"niente", N, N}, {"nope", N, N},     {"no, all", N, N}, {"yes or no", Y, Y},
-      {"a", U, A},   {"all", U, A},   {"tous", U, A},   {"todas", U, A},    {"tutti", U, A},   {"t", U, A},
-      {"b", U, B},   {"break", U, B}, {"j", U, U},      {"\n", U, U},       {"", U, U},        {"possibly", Y, Y},
-      {"ALL", U, A}, {"Break", U, B}, {" y", U, U},     {"\xc3\xbf", U, U},
+  const std::tuple<const char*, AnswerKind, AnswerKind> rows[] = {
+      // answer, yes/no, four-way
+      {"y", Y, Y},     {"YES", Y, Y}, {"oui", Y, Y},  {"ja", Y, Y},     {"possibly", Y, Y}, {"o", Y, Y},
+      {"s", Y, Y},     {"n", N, N},   {"nein", N, N}, {"niente", N, N}, {"no, all", N, N},  {"yes or no", Y, Y},
+      {"a", U, A},     {"ALL", U, A}, {"tous", U, A}, {"todas", U, A},  {"tutti", U, A},    {"t", U, A},
+      {"Break", U, B}, {"j", U, U},   {"\n", U, U},   {"", U, U},       {" y", U, U},       {"\xc3\xbf", U, U},
   };
-  for (const AnswerRow& row : rows) {
-    EXPECT_EQ(classifyAnswer(row.answer, false), row.yesNo) << "yes/no: '" << row.answer << "'";
-    EXPECT_EQ(classifyAnswer(row.answer, true), row.fourWay) << "four-way: '" << row.answer << "'";
+  for (const auto& [answer, yesNo, fourWay] : rows) {
+    EXPECT_EQ(classifyAnswer(answer, false), yesNo) << "yes/no: '" << answer << "'";
+    EXPECT_EQ(classifyAnswer(answer, true), fourWay) << "four-way: '" << answer << "'";
   }
 }
 
-// Puts a file (or nothing) behind standard input for one test and restores it afterwards.
-class StdinTest : public ::testing::Test {
- protected:
-  void SetUp() override { savedStdin_ = dup(0); }
-  void TearDown() override {
-    __fpurge(stdin);
-    dup2(savedStdin_, 0);
-    close(savedStdin_);
-    clearerr(stdin);
-  }
-  void feed(const std::string& text) {
-    FILE* file = std::tmpfile();
-    ASSERT_NE(file, nullptr);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fflush(file);
-    lseek(fileno(file), 0, SEEK_SET);
-    dup2(fileno(file), 0);
-    std::fclose(file);
-    __fpurge(stdin);
-    clearerr(stdin);
-  }
-  std::vector<std::string> readAll() {
-    std::vector<std::string> answers;
-    std::string buffer;
-    while (answers.size() < 20 && readAnswer(buffer)) answers.push_back(buffer);
-    return answers;
-  }
-  int savedStdin_ = -1;
-};
-
-TEST_F(StdinTest, ReadsOneLineAtATimeStrippingLineEndsButNeverTheFirstCharacter) {
-  feed("yes\r\n\n\r\nno\n\r\n\nlast");
-  EXPECT_EQ(readAll(), (std::vector<std::string>{"yes", "\n", "\r", "no", "\r", "\n", "last"}));
-}
-
-TEST_F(StdinTest, LongLineIsTakenInPiecesOf255Characters) {
-  feed(std::string(300, 'x') + "\nn\n");
-  std::vector<std::string> answers = readAll();
-  ASSERT_EQ(answers.size(), 3u);
-  EXPECT_EQ(answers[0], std::string(255, 'x'));
-  EXPECT_EQ(answers[1], std::string(45, 'x'));
-  EXPECT_EQ(answers[2], "n");
-}
-
-// Runs a prompt in a child whose standard input and output are pipes. The answer is written only
-// after the whole prompt has arrived, so a prompt that waits before flushing would never finish.
-struct PromptRun {
-  std::string shown;
-  int result = -99;
-};
-
-PromptRun runPrompt(bool fourWay, const std::string& question, const std::string& answer,
-                    const std::string& expectedPrompt, bool closedInput = false) {
+// Runs `body` in a child whose standard input and output are pipes; returns all it wrote and its exit
+// status. The input is written only once `shownFirst` has arrived, so a prompt that waited for its
+// answer before flushing would never finish. closedInput gives the child no standard input at all.
+std::pair<std::string, int> runChild(const std::function<int()>& body, const std::string& input,
+                                     const std::string& shownFirst = "", bool closedInput = false) {
   int toChild[2], fromChild[2];
-  if (pipe(toChild) != 0 || pipe(fromChild) != 0) return {};
+  if (pipe(toChild) != 0 || pipe(fromChild) != 0) return {"<no pipe>", -1};
   std::fflush(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
@@ -98,49 +42,64 @@ PromptRun runPrompt(bool fourWay, const std::string& question, const std::string
     dup2(fromChild[1], 1);
     close(toChild[1]);
     close(fromChild[0]);
-    AnswerKind kind = fourWay ? askYesNoAll(question) : askYesNo(question);
+    int status = body();
     std::fflush(stdout);
-    _exit(kind + 10);
+    _exit(status);
   }
   close(toChild[0]);
   close(fromChild[1]);
-  PromptRun run;
+  std::string shown;
   char chunk[512];
-  while (run.shown.size() < expectedPrompt.size()) {
+  bool written = false;
+  for (;;) {
+    if (!written && shown.size() >= shownFirst.size()) {
+      if (write(toChild[1], input.data(), input.size()) < 0) shown += "<write failed>";
+      close(toChild[1]);
+      written = true;
+    }
     pollfd ready{fromChild[0], POLLIN, 0};
-    if (poll(&ready, 1, 5000) <= 0) break;
-    ssize_t got = read(fromChild[0], chunk, sizeof chunk);
+    ssize_t got = poll(&ready, 1, 5000) > 0 ? read(fromChild[0], chunk, sizeof chunk) : 0;
     if (got <= 0) break;
-    run.shown.append(chunk, static_cast<size_t>(got));
+    shown.append(chunk, static_cast<size_t>(got));
   }
-  if (write(toChild[1], answer.data(), answer.size()) < 0) run.shown += "<write failed>";
-  close(toChild[1]);
+  if (!written) close(toChild[1]);  // a prompt never shown in full: the child gets end of input
   int status = 0;
   waitpid(pid, &status, 0);
   close(fromChild[0]);
-  if (WIFEXITED(status)) run.result = WEXITSTATUS(status) - 10;
-  return run;
+  return {shown, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// One line at a time, line ends stripped but never the first character; a long line comes in pieces
+// of 255 characters.
+TEST(ReadAnswer, ReadsOneLineAtATimeIn255CharacterPieces) {
+  auto readAll = [] {
+    for (std::string buffer; readAnswer(buffer);) std::printf("[%s]", buffer.c_str());
+    return 0;
+  };
+  const std::string x255(255, 'x'), x45(45, 'x');
+  EXPECT_EQ(runChild(readAll, "yes\r\n\n\r\nno\n\r\n" + x255 + x45 + "\nlast").first,
+            "[yes][\n][\r][no][\r][" + x255 + "][" + x45 + "][last]");
 }
 
 TEST(PromptOnTerminal, QuestionAndHintAreShownBeforeTheAnswerIsRead) {
   const std::string question = "Do you want to update printer: 100%s? ";
-  const std::string yesNoPrompt = question + "\nAnswer with y[es] or n[o], followed by <RETURN> please. ";
-  PromptRun yesNo = runPrompt(false, question, "oui\n", yesNoPrompt);
-  EXPECT_EQ(yesNo.shown, yesNoPrompt);
-  EXPECT_EQ(yesNo.result, kAnswerYes);
-
-  const std::string fourWayPrompt = question +
-                                    "\nAnswer with y[es], n[o], or a[ll] = 'yes' for all printers,\n"
-                                    "or b[reak] for none, followed by <RETURN> please. ";
-  PromptRun fourWay = runPrompt(true, question, "b\n", fourWayPrompt);
-  EXPECT_EQ(fourWay.shown, fourWayPrompt);
-  EXPECT_EQ(fourWay.result, kAnswerBreak);
-
+  const std::string yesNo = question + "\nAnswer with y[es] or n[o], followed by <RETURN> please. ";
+  const std::string fourWay = question +
+                              "\nAnswer with y[es], n[o], or a[ll] = 'yes' for all printers,\n"
+                              "or b[reak] for none, followed by <RETURN> please. ";
   // End of input and a closed input: the prompt is shown and ends at once as Unrecognised.
-  for (bool closedInput : {false, true}) {
-    PromptRun run = runPrompt(false, question, "", yesNoPrompt, closedInput);
-    EXPECT_EQ(run.shown, yesNoPrompt);
-    EXPECT_EQ(run.result, kAnswerUnrecognised) << "closed: " << closedInput;
+  const std::tuple<bool, const char*, bool, int> cases[] = {
+      // four-way, answer, input closed, result
+      {false, "oui\n", false, kAnswerYes},
+      {true, "b\n", false, kAnswerBreak},
+      {false, "", false, kAnswerUnrecognised},
+      {false, "", true, kAnswerUnrecognised},
+  };
+  for (const auto& [four, answer, closed, result] : cases) {
+    // The answer kind goes out as exit status, moved past the negative Unrecognised.
+    auto ask = [&, four = four] { return (four ? askYesNoAll(question) : askYesNo(question)) + 10; };
+    const std::string& prompt = four ? fourWay : yesNo;
+    EXPECT_EQ(runChild(ask, answer, prompt, closed), std::make_pair(prompt, result + 10)) << answer << closed;
   }
 }
 

@@ -10,7 +10,7 @@ namespace {
 // The opening block, the closing line and the log that cannot be opened are shown in the sandbox scenarios.
 TEST(RunLog, WritesTextsLiterallyWithExactlyOneLineEnd) {
   SetupState state;
-  testsupport::LogCapture log(state);
+  LogCapture log(state);
   EXPECT_EQ(logLine(state, "no line end"), 1);
   EXPECT_EQ(logLine(state, "has one\n"), 1);
   EXPECT_EQ(logLine(state, ""), 0);

@@ -8,34 +8,25 @@
 
 namespace {
 
-using namespace testsupport;
-
-// A chcon that records its arguments and fails as the real one does without SELinux.
-class ChconPathTest : public ::testing::Test {
- protected:
-  void SetUp() override { writeFile(chcon_, "#!/bin/sh\necho \"$@\" >" + (dir_ / "args") + "\nexit 1\n", 0755); }
-  ScratchDir dir_;
-  std::string chcon_ = dir_ / "chcon";
-  SetupState state_;
-  LogCapture log_{state_};
-};
-
-// The path comes from the machine and is quoted; the status is the raw wait status.
-TEST_F(ChconPathTest, RunsChconAndLogsTheRawStatus) {
-  state_.commands.chcon = chcon_;
-  EXPECT_EQ(chconPath(state_, "/opt/vyr/a b;touch x", "-R -u system_u"), 256);
-  EXPECT_EQ(readFile(dir_ / "args"), "-R -u system_u /opt/vyr/a b;touch x\n");
-  EXPECT_EQ(log_.text(),
-            "chcon SELinux for: \"" + chcon_ + " -R -u system_u '/opt/vyr/a b;touch x' 2>/dev/null\": result: 256\n");
-}
-
-TEST_F(ChconPathTest, NothingWithoutAnAbsoluteChcon) {
-  for (std::optional<std::string> chcon : {std::optional<std::string>(), std::optional<std::string>("chcon")}) {
-    state_.commands.chcon = chcon;
-    EXPECT_EQ(chconPath(state_, "/opt/vyr/bin", "-R -u system_u"), -1);
+// Only an absolute chcon runs; the path comes from the machine and is quoted, the status is the raw wait status.
+TEST(ChconPath, RunsOnlyAnAbsoluteChconAndQuotesThePath) {
+  ScratchDir dir;
+  const std::string chcon = dir / "chcon";  // records its arguments and fails as it does without SELinux
+  writeFile(chcon, "#!/bin/sh\necho \"$@\" >" + (dir / "args") + "\nexit 1\n", 0755);
+  SetupState state;
+  LogCapture log(state);
+  for (std::optional<std::string> none : {std::optional<std::string>(), std::optional<std::string>("chcon")}) {
+    state.commands.chcon = none;
+    EXPECT_EQ(chconPath(state, "/opt/vyr/bin", "-R -u system_u"), -1);
   }
-  EXPECT_EQ(log_.text(), "");
-  EXPECT_FALSE(pathExists(dir_ / "args"));
+  EXPECT_EQ(log.text(), "");
+  EXPECT_FALSE(pathExists(dir / "args"));
+
+  state.commands.chcon = chcon;
+  EXPECT_EQ(chconPath(state, "/opt/vyr/a b;touch x", "-R -u system_u"), 256);
+  EXPECT_EQ(readFile(dir / "args"), "-R -u system_u /opt/vyr/a b;touch x\n");
+  EXPECT_EQ(log.text(),
+            "chcon SELinux for: \"" + chcon + " -R -u system_u '/opt/vyr/a b;touch x' 2>/dev/null\": result: 256\n");
 }
 
 }  // namespace

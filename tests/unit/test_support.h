@@ -1,10 +1,9 @@
 // What the unit tests share: scratch directories, a run log read back, file helpers, fixture paths, and
-// scopes that put back the process state a test changes (umask, working directory, environment).
+// scopes that put back the process state a test changes (umask, environment).
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +15,7 @@
 
 #include "driver/setup_state.h"
 
-namespace testsupport {
+namespace fs = std::filesystem;
 
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -27,7 +26,7 @@ inline std::string readFile(const std::string& path) {
 
 // Writes the file, making missing parent directories; a mode other than 0 is set afterwards.
 inline void writeFile(const std::string& path, const std::string& text, mode_t mode = 0) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  fs::create_directories(fs::path(path).parent_path());
   std::ofstream(path, std::ios::binary) << text;
   if (mode != 0) chmod(path.c_str(), mode);
 }
@@ -44,19 +43,13 @@ inline std::string fixturePath(const std::string& name) { return ORVO_SOURCE_DIR
 // removed with everything in it at the end of the scope.
 class ScratchDir {
  public:
-  ScratchDir() {
-    std::string pattern = testing::TempDir() + "orvo_unit_XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-      std::perror("mkdtemp");
-      std::abort();  // never go on with an empty path: the test would write below "/"
-    }
-    path_ = pattern;
+  ScratchDir() : path_(testing::TempDir() + "orvo_unit_XXXXXX") {
+    if (mkdtemp(path_.data()) == nullptr) std::abort();  // never go on with a path that was not made
   }
   ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
   ~ScratchDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    fs::remove_all(path_, ignored);
   }
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
@@ -73,26 +66,19 @@ class LogCapture {
     if (file_ == nullptr) std::abort();
     state.logIsOpen = 1;
   }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
   ~LogCapture() {
-    if (state_.logFile == file_) std::fclose(file_), state_.logFile = nullptr;
+    if (state_.logFile == file_) std::fclose(file_);  // unless the code under test closed the log
   }
   std::string text() const {
     if (state_.logFile == file_) std::fflush(file_);
     return readFile(path_);
-  }
-  // Empties the log, for a table of cases that each read their own lines.
-  void clear() {
-    std::fflush(file_);
-    if (truncate(path_.c_str(), 0) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) std::abort();
   }
 
  private:
   SetupState& state_;
   ScratchDir dir_;
   std::string path_;
-  std::FILE* file_ = nullptr;
+  std::FILE* file_;
 };
 
 // Sets the umask for the scope, so the modes a test expects cannot come from the caller's umask.
@@ -103,19 +89,6 @@ class UmaskScope {
 
  private:
   mode_t saved_;
-};
-
-// Restores the working directory at the end of the scope.
-class WorkingDirScope {
- public:
-  WorkingDirScope() : saved_(std::filesystem::current_path()) {}
-  ~WorkingDirScope() {
-    std::error_code ignored;
-    std::filesystem::current_path(saved_, ignored);
-  }
-
- private:
-  std::filesystem::path saved_;
 };
 
 // Restores an environment variable (value or absence) at the end of the scope; set() with nullptr unsets it.
@@ -131,5 +104,3 @@ class EnvScope {
   const char* name_;
   std::optional<std::string> saved_;
 };
-
-}  // namespace testsupport
