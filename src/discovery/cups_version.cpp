@@ -197,14 +197,19 @@ int getCupsVersion(SetupState& state) {
       {"/etc/cups/printers.conf", VersionFile::kPrintersConf, true},
       {"/usr/share/cups/doc/index.html", VersionFile::kIndexHtml, false},
   };
-  for (const FileSource& source : fileSources) {
-    std::string line;
-    if (int n = versionFromFile(source.path, source.kind, line); answers(n)) {
-      int v = normaliseVersion(n);
-      logVersion(state, source.spaced, v, line);
-      return v;
+  // The first file of a list that yields a version answers; 0 when none does.
+  auto fromFiles = [&state](const auto& sources) {
+    for (const FileSource& source : sources) {
+      std::string line;
+      if (int n = versionFromFile(source.path, source.kind, line); answers(n)) {
+        int v = normaliseVersion(n);
+        logVersion(state, source.spaced, v, line);
+        return v;
+      }
     }
-  }
+    return 0;
+  };
+  if (int v = fromFiles(fileSources)) return v;
 
   for (int minor = 0; minor <= 5; ++minor) {
     std::string path = format("%s/cups-1.%d", "/usr/share/doc", minor);
@@ -221,14 +226,7 @@ int getCupsVersion(SetupState& state) {
        false},
       {firstExisting("/usr/share/cups/data/testprint", "/etc/cups/data/testprint"), VersionFile::kTestPageText, false},
   };
-  for (const FileSource& source : testPages) {
-    std::string line;
-    if (int n = versionFromFile(source.path, source.kind, line); answers(n)) {
-      int v = normaliseVersion(n);
-      logVersion(state, source.spaced, v, line);
-      return v;
-    }
-  }
+  if (int v = fromFiles(testPages)) return v;
 
   logVersion(state, false, kDefaultVersion, msg::kCupsVersionNotFound);
   return kDefaultVersion;
