@@ -3,7 +3,7 @@ BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-asan test unit-test sandbox-test demo bench package clean
+.PHONY: all deps build build-asan test demo bench package clean
 
 all: build
 
@@ -24,7 +24,10 @@ test: build build-asan
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L unit
 	cd $(BUILD_DIR) && ctest --output-on-failure -j 4 -LE unit
 
-demo: build
+# The demo needs only the program and the sample package, not the tests.
+demo: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target setup sample_package
 	scripts/demo $(BUILD_DIR)
 
 bench: build
