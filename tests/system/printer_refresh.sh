@@ -14,14 +14,14 @@ PCL_1100DN="Ostra LP-1100dn|pcl|orvo002-pcl.ppd.gz"
 # it and the PPDs, and the new PPDs (marker 4.0) given as "MODEL|PDL|FILE" words (default: $PCL_1100DN).
 # Every CUPS restart is one call of a fake systemctl that succeeds, and one status line in the log.
 make_package() {
-  local spec model pdl file
+  local entry model pdl file
   (($# > 0)) || set -- "$PCL_1100DN"
   mkdir -p "$PKG/bin" "$PKG/ppd" /etc/cups/ppd "$ORIGINALS"
   cp "$SETUP" "$PKG/setup"
   cp "$SETUP" "$PKG/bin/setup"
   write_file "$PKG/etc/ORVOINST.CONF" $'bin/setup\t./bin\t00755\nppd/*.ppd.gz\t?\n'
-  for spec in "$@"; do
-    IFS='|' read -r model pdl file <<<"$spec"
+  for entry in "$@"; do
+    IFS='|' read -r model pdl file <<<"$entry"
     "$PPDGEN" --model "$model" --pdl "$pdl" --version 4.0 -o "$PKG/ppd/$file"
   done
   rm -f /etc/cups/ppd/*
