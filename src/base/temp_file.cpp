@@ -8,9 +8,9 @@
 #include "base/format.h"
 #include "driver/messages.h"
 
-std::string makeTempFile(const std::string& pathPrefix) {
-  std::string name = pathPrefix + "XXXXXX";
-  int fd = mkstemp(name.data());
+std::string makeTempFile(const std::string& pathPrefix, const std::string& suffix) {
+  std::string name = pathPrefix + "XXXXXX" + suffix;
+  int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
   if (fd < 0) return std::string();
   close(fd);
   return name;

@@ -3,9 +3,9 @@
 
 #include <string>
 
-// Creates an empty file named pathPrefix + six random characters (mkstemp), owner-only
+// Creates an empty file named pathPrefix + six random characters + suffix (mkstemps), owner-only
 // permissions; returns its path, or an empty text when it cannot be made.
-std::string makeTempFile(const std::string& pathPrefix);
+std::string makeTempFile(const std::string& pathPrefix, const std::string& suffix = "");
 
 // Makes an empty unique file dir + "/QIX" + six characters and returns its name. A trailing "/"
 // of dir is left out. When no file can be made it reports on standard error and ends the

@@ -11,6 +11,8 @@ inline bool contains(std::string_view text, std::string_view needle) {
 inline bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
+// A blank is a space or a tab.
+inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
 inline bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }

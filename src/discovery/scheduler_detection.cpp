@@ -29,8 +29,6 @@ constexpr const char* kDataDirs[] = {
     "/usr/share/cups", "/usr/local/share/cups", "/usr/local/cups", "/usr/cups", "/etc/share/cups",
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 int kindFromName(const char* value) {
   std::string_view name(value);
   if (name == "CUPS") return kSchedulerCups;

@@ -10,8 +10,6 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 // Reads one whole line with its line end: LF, CR LF, or a CR alone (old Macintosh files, so
 // that such a file is never taken as one huge line). False at the end of the input.
 bool readPpdLine(std::FILE* input, std::string& line) {

@@ -30,8 +30,6 @@ struct CupsFileCloser {
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 using CupsFileHandle = std::unique_ptr<cups_file_t, CupsFileCloser>;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 // The kind named in the 8 characters before the line's last character (its line end, when the
 // line was read with one, or the closing quote).
 int pdlKindOfLine(std::string_view line) {

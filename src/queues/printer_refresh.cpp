@@ -26,15 +26,6 @@ namespace {
 
 constexpr size_t kCopyBlock = 40960;
 
-// Makes an empty file "<prefix>XXXXXX<suffix>" exclusively; empty text when it cannot be made.
-std::string makeTempFileWithSuffix(const std::string& prefix, const std::string& suffix) {
-  std::string name = prefix + "XXXXXX" + suffix;
-  int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
-  if (fd < 0) return std::string();
-  close(fd);
-  return name;
-}
-
 void removeFile(const std::string& path) {
   if (!path.empty()) unlink(path.c_str());
 }
@@ -87,7 +78,7 @@ void buildNewPPD(SetupState& state, const std::string& ppdDir, const OptList& op
 
   // Both names are taken exclusively, so nothing planted in /tmp can receive these writes.
   bool compressed = contains(newPpd, ".gz");
-  std::string inputPath = makeTempFileWithSuffix("/tmp/qixin", compressed ? ".gz" : "");
+  std::string inputPath = makeTempFile("/tmp/qixin", compressed ? ".gz" : "");
   std::string output = makeTempFile("/tmp/qixot");
   if (inputPath.empty() || output.empty()) {
     removeFile(inputPath);
