@@ -18,7 +18,6 @@ case_new_installation_refreshes_every_old_queue() {
   make_old_queue office 2 pcl 1.0 PageSize=A4 Duplex=DuplexTumble Resolution=1200dpi
   make_old_queue studio 91 ps 1.5 ColorModel=Gray PageSize=Legal
   make_old_queue annex 151 pxl 1.0 Resolution=300dpi Duplex=DuplexNoTumble
-  # B5 is listed by this old PPD only, not by the package's PPDs.
   old_ppd "$OLD_PPD_DIR/bay.ppd" 211 pcl 1.2 --sizes Letter,A4,B5
   add_queue bay "$OLD_PPD_DIR/bay.ppd"
   set_queue_defaults bay PageSize=B5 Duplex=DuplexTumble
@@ -46,22 +45,8 @@ case_new_installation_refreshes_every_old_queue() {
   assert_eq "$(ls -A /opt/vyr/office/root)" "orvoConfig" "files beside orvoConfig"
 
   assert_log_order "New installation" "List of Ostra Printers installed: 4." "List of Ostra PPD files to install: 4."
-  assert_eq "$(refresh_section office)" "Printer = office with PPD=/etc/cups/ppd/office.ppd
-saving /etc/cups/ppd/office.ppd to /etc/cups/office.ppd.rpmsave: result=0
-Processing Ostra PPD files for printer: office.
-Getting PPD from directory: /usr/share/ppd/vyr
-PPD = /usr/share/ppd/vyr/orvo002-pcl.ppd.gz.
-processNewPPD(nOptions=8)
-processNewPPD: Setting new option: *PageSize/A4.
-processNewPPD: Setting new option: *PageRegion/A4.
-processNewPPD: Setting new option: *Duplex/DuplexTumble.
-processNewPPD: Setting new option: *InputSlot/Auto.
-processNewPPD: Setting new option: *MediaType/Plain.
-processNewPPD: Setting new option: *Resolution/1200dpi.
-processNewPPD: Setting new option: *ColorModel/CMYK.
-New PPD for printer office in: /tmp/qixotXXXXXX.
-Copying /tmp/qixotXXXXXX to /etc/cups/ppd/office.ppd: result=0
-processPrinterConfig(office): updated." "refresh of office"
+  assert_contains "$(refresh_section office)" "PPD = /usr/share/ppd/vyr/orvo002-pcl.ppd.gz."
+  assert_contains "$(refresh_section office)" "processPrinterConfig(office): updated."
   for queue in studio annex bay; do
     assert_contains "$(refresh_section "$queue")" "Copying /tmp/qixotXXXXXX to /etc/cups/ppd/$queue.ppd: result=0"
     assert_log_lacks "processPrinterConfig($queue)"
@@ -69,7 +54,6 @@ processPrinterConfig(office): updated." "refresh of office"
   assert_contains "$(refresh_section studio)" "PPD = /usr/share/ppd/vyr/orvo091-ps.ppd.gz."
   assert_contains "$(refresh_section annex)" "PPD = /usr/share/ppd/vyr/orvo151-pxl.ppd.gz."
   assert_contains "$(refresh_section bay)" "processNewPPD: Keeping new default *PageSize/Letter: B5 not offered."
-  # Once after the last queue, once at the end of the installation; each time systemctl fails first.
   assert_cups_restarts 2
   assert_eq "$(fake_calls systemctl)" $'restart cups.service\nrestart cups.service' "systemctl calls"
 }
@@ -93,14 +77,7 @@ case_model_without_new_ppd_keeps_its_ppd() {
   assert_queue_refreshed office PageSize=Legal
 
   assert_log_order "List of Ostra PPD files to install: 2." "Printer : lonely."
-  assert_eq "$(refresh_section lonely)" "Printer = lonely with PPD=/etc/cups/ppd/lonely.ppd
-saving /etc/cups/ppd/lonely.ppd to /etc/cups/lonely.ppd.rpmsave: result=0
-Processing Ostra PPD files for printer: lonely.
-Getting PPD from directory: /usr/share/ppd/vyr
-Getting PPD from directory: /opt/vyr/ppd
-PPD NOT FOUND!
-Copying  to /etc/cups/ppd/lonely.ppd: result=256
-processPrinterConfig(lonely): updated." "refresh of lonely"
+  assert_contains "$(refresh_section lonely)" $'PPD NOT FOUND!\nCopying  to /etc/cups/ppd/lonely.ppd: result=256'
   assert_cups_restarts 2
 }
 
@@ -113,13 +90,11 @@ case_ppd_file_names_with_shell_syntax_run_nothing() {
   local name names=('a;touch x' 'b$(touch y)' 'c`touch z`' "d'touch w'")
   for name in "${names[@]}"; do old_ppd "/etc/cups/ppd/$name.ppd" 2 pcl 1.0; done
   install_from_package
-  # Unquoted, the first three would make x.ppd (and more), y and z in the working directory of setup.
   assert_eq "$(find / -maxdepth 1 -newer "$PPDS_BEFORE" \( -name 'x*' -o -name 'y*' -o -name 'z*' \))" "" "files in /"
   assert_eq "$(find /tmp /opt/vyr /etc/cups /root /var/spool/cups -newer "$PPDS_BEFORE" \
     \( -name 'x*' -o -name 'y*' -o -name 'z*' \))" "" "files made by the names"
   assert_queue_refreshed office PageSize=A4
   assert_log_contains "List of Ostra Printers installed: 5."
-  # Each is refreshed like a queue: saved, rewritten from the package's PPD, replaced.
   for name in "${names[@]}"; do
     grep -qxF '*% Orvo version: 4.0' "/etc/cups/ppd/$name.ppd" || fail "/etc/cups/ppd/$name.ppd not refreshed"
     cmp -s "/etc/cups/$name.ppd.rpmsave" "$PPDS_BEFORE/$name.ppd" || fail "no backup of /etc/cups/ppd/$name.ppd"

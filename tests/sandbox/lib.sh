@@ -1,29 +1,5 @@
 # Helpers for sandbox scenarios; sourced by tests/sandbox/scenario, inside a sandbox, never on the host.
-#
-# Arranging the machine:
-#   fake_command PATH STATUS [STDOUT] [STDERR]  replace a command by a script that logs its arguments,
-#                                               prints the texts (each ending in a newline) and exits STATUS
-#   fake_calls NAME                             the argument lines logged by fake command NAME, one per call
-#   remove_command PATH|NAME...                 delete commands (a bare NAME: every one of that name on PATH)
-#   write_file PATH CONTENT [MODE]              write CONTENT exactly (no newline added), making parent dirs
-#   start_cupsd / stop_cupsd                    the real scheduler, private to this sandbox, on 127.0.0.1:631
-#   add_queue NAME PPD                          a queue on a socket device using PPD
-#   run_log                                     print the setup run log
-#   run_setup [ARG...]                          setup ($SETUP_BIN, default $SETUP) with ARGs and no input, as
-#                                               root; QIXLPMODE=CUPS unless the caller sets it (empty: unset,
-#                                               so the probe decides); standard output and error in
-#                                               /tmp/setup.out and /tmp/setup.err; the exit status must be 0
-#   ask_setup ANSWERS [ARG...]                  the same with exactly ANSWERS on standard input
-#   write_info_file FILE TITLE DIR [PRINTER...] an information file as the install writes it: "# TITLE",
-#                                               USRDIR DIR, a PRINTERS block holding PRINTER...
-# Asserting (on failure: a message naming the scenario line, then exit 1; call them from the case itself,
-# not from inside $(...), where exit would only leave the subshell):
-#   assert_eq ACTUAL EXPECTED [WHAT]    assert_contains TEXT NEEDLE    assert_not_contains TEXT NEEDLE
-#   assert_file_exists PATH...          assert_no_file PATH...         assert_log_contains NEEDLE
-#   assert_log_order NEEDLE...          assert_log_lacks NEEDLE...     fail MESSAGE
-#   assert_no_temp_files                (none of setup's temporary files is left in /tmp)
-# Variables: ORVO_SOURCE_DIR, ORVO_BUILD_DIR, SETUP (the setup binary), RUN_LOG, FAKE_CALLS_DIR.
-
+# Assertions exit 1 naming the scenario line; call them from the case itself, not inside $(...).
 # shellcheck disable=SC2034  # for the scenarios
 ORVO_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 ORVO_BUILD_DIR=${ORVO_BUILD_DIR:-$ORVO_SOURCE_DIR/build}
@@ -32,9 +8,6 @@ RUN_LOG=/var/log/Orvo4.0_UpdateLog
 FAKE_CALLS_DIR=/tmp/fake-calls
 CUPSD_PIDFILE=/run/cups/cupsd.pid
 
-# --- failing ---------------------------------------------------------------------------------------------
-
-# The first caller outside this file is the scenario line that failed.
 _scenario_location() {
   local i
   for ((i = 1; i < ${#BASH_SOURCE[@]}; i++)); do
@@ -51,23 +24,16 @@ fail() {
   exit 1
 }
 
-# Multi-line values are shown indented below the message, so their boundaries stay visible.
 _show() {
   printf '%s\n' "$1" | sed 's/^/    | /'
 }
 
-# --- arranging the machine -------------------------------------------------------------------------------
-
-# Single-quotes $1 for /bin/sh.
 _sh_quote() {
   printf "'%s'" "${1//\'/\'\\\'\'}"
 }
 
 fake_command() {
-  (($# >= 2 && $# <= 4)) || fail "usage: fake_command PATH STATUS [STDOUT] [STDERR]"
   local path=$1 status=$2 out=${3-} err=${4-}
-  if [[ ! $status =~ ^[0-9]{1,3}$ ]] || ((10#$status > 255)); then fail "fake_command: bad status '$status'"; fi
-  # Output is line-oriented like a real command's: a newline ends it unless given.
   [[ -z $out || $out == *$'\n' ]] || out+=$'\n'
   [[ -z $err || $err == *$'\n' ]] || err+=$'\n'
   # World-writable, so a fake run by cupsd's unprivileged filters can log too.
@@ -86,7 +52,6 @@ fake_command() {
 }
 
 fake_calls() {
-  (($# == 1)) || fail "usage: fake_calls NAME"
   cat "$FAKE_CALLS_DIR/$1.log" 2>/dev/null || true
 }
 
@@ -104,7 +69,6 @@ remove_command() {
 }
 
 write_file() {
-  (($# == 2 || $# == 3)) || fail "usage: write_file PATH CONTENT [MODE]"
   mkdir -p "$(dirname "$1")"
   printf '%s' "$2" >"$1"
   [[ -z ${3-} ]] || chmod "$3" "$1"
@@ -116,7 +80,6 @@ run_log() {
 }
 
 ask_setup() {
-  (($# >= 1)) || fail "usage: ask_setup ANSWERS [ARG...]"
   printf '%s' "$1" >/root/setup.in
   shift
   local status=0 mode=${QIXLPMODE-CUPS}
@@ -132,7 +95,6 @@ run_setup() {
 }
 
 write_info_file() {
-  (($# >= 3)) || fail "usage: write_info_file FILE TITLE DIR [PRINTER...]"
   local file=$1 title=$2 dir=$3
   shift 3
   mkdir -p "$(dirname "$file")"
@@ -145,8 +107,6 @@ write_info_file() {
     printf '%%%%QIXBLOCK_PRNT_BEGIN Default\nroot\n%%%%QIXBLOCK_PRNT_END Default\n#\n#\n%%%%QIXEND\n'
   } >"$file"
 }
-
-# --- CUPS ------------------------------------------------------------------------------------------------
 
 _cupsd_answers() {
   timeout 2 lpstat -h 127.0.0.1:631 -r 2>/dev/null | grep -q '^scheduler is running'
@@ -190,16 +150,12 @@ stop_cupsd() {
 }
 
 add_queue() {
-  (($# == 2)) || fail "usage: add_queue NAME PPD"
   local out
   out=$(lpadmin -p "$1" -E -v socket://127.0.0.1:9100 -P "$2" 2>&1) ||
     fail "add_queue: lpadmin could not add $1 from $2: $out"
 }
 
-# --- asserting -------------------------------------------------------------------------------------------
-
 assert_eq() {
-  (($# == 2 || $# == 3)) || fail "usage: assert_eq ACTUAL EXPECTED [WHAT]"
   [[ $1 == "$2" ]] && return 0
   echo "${3:-value} differs; expected:" >&2
   _show "$2" >&2
@@ -209,7 +165,6 @@ assert_eq() {
 }
 
 assert_contains() {
-  (($# == 2)) || fail "usage: assert_contains TEXT NEEDLE"
   [[ $1 == *"$2"* ]] && return 0
   echo "text:" >&2
   _show "$1" >&2
@@ -217,7 +172,6 @@ assert_contains() {
 }
 
 assert_not_contains() {
-  (($# == 2)) || fail "usage: assert_not_contains TEXT NEEDLE"
   [[ $1 != *"$2"* ]] && return 0
   echo "text:" >&2
   _show "$1" >&2
@@ -270,50 +224,19 @@ assert_no_temp_files() {
 }
 
 # --- the sample package and queues on its older PPDs -----------------------------------------------------
-# For the install scenarios against the real scheduler (tests/e2e/install_*.sh) and scripts/demo:
-#   model_name ROW                  the model name of row ROW of the model table
-#   old_ppd PATH ROW PDL VERSION [PPDGEN-OPTION...]
-#                                   a PPD as the package's earlier generations shipped it: the model of row
-#                                   ROW, PDL ps|pcl|pxl, marker VERSION ("none": no marker line)
-#   make_old_queue NAME ROW PDL VERSION [OPTION=CHOICE...]
-#                                   a queue on such a PPD (kept in /tmp/old-ppds), OPTION defaults set
-#   set_queue_defaults NAME OPTION=CHOICE...   the defaults set as an administrator does, with lpadmin -o
-#   queue_default NAME OPTION       the marked ("*") choice of OPTION in `lpoptions -p NAME -l`
-#   queue_state NAME                the first line of `lpstat -p NAME`
-#   unpack_package [DIR]            the sample package's tarball unpacked below DIR (default /tmp/pkg);
-#                                   PACKAGE_DIR names the unpacked tree
-#   run_package_setup [ARG...]      the unpacked package's bin/setup, run from the package directory as an
-#                                   administrator runs it; standard input passed on, standard output and
-#                                   error kept in /tmp/setup.out and /tmp/setup.err, the status in SETUP_STATUS
-#   container_service_manager       systemctl as on a machine where systemd is installed but is not the init
-#                                   process: it fails, so a CUPS restart falls back to `service cups restart`
-#                                   (/etc/init.d/cups), which really restarts the sandbox's scheduler. (The
-#                                   real systemctl notices the chroot, restarts nothing and exits 0.)
-#   wait_for_scheduler              until a scheduler answers on 127.0.0.1:631, 10 s at most
-#   save_ppds                       copies of the files in /etc/cups/ppd, in /tmp/ppds-before
-#   assert_queue_refreshed NAME [OPTION=CHOICE...]
-#                                   the queue is there and enabled, on the package's new PPD (marker 4.0) for
-#                                   its model, its old PPD (as save_ppds found it) kept as
-#                                   /etc/cups/NAME.ppd.rpmsave, and each OPTION's default is CHOICE
-#   assert_queue_untouched NAME
-#                                   the queue's PPD is byte for byte as save_ppds found it; no backup of it
-#   assert_cups_restarts N          the run restarted CUPS successfully N times (the logged outcome 0), and,
-#                                   for N > 0, another scheduler than the one run_package_setup found answers
-#   assert_clean_finish             exit status 0, the run log ends with its closing line, no temporary file
-#                                   of the run is left in /tmp, and a scheduler answers
-#   install_from_package [ARG...]   save_ppds, unpack_package unless done, run_package_setup ARG...,
-#                                   assert_clean_finish
+# For the e2e install scenarios and scripts/demo. old_ppd writes a PPD of model-table row ROW as earlier
+# generations shipped it (VERSION "none": no marker). assert_queue_refreshed: on the new PPD, old one kept as
+# .rpmsave, defaults as given. container_service_manager: systemctl fails as where systemd is not PID 1 (the
+# real one does nothing in a chroot), so a restart falls back to /etc/init.d/cups and really restarts cupsd.
 
 OLD_PPD_DIR=/tmp/old-ppds
 PPDS_BEFORE=/tmp/ppds-before
 
 model_name() {
-  (($# == 1)) || fail "usage: model_name ROW"
   "$ORVO_BUILD_DIR/model_rows" | awk -F'\t' -v row="$1" '$1 == row { print $3 }'
 }
 
 old_ppd() {
-  (($# >= 4)) || fail "usage: old_ppd PATH ROW PDL VERSION [PPDGEN-OPTION...]"
   local path=$1 row=$2 pdl=$3 version=$4 model
   shift 4
   model=$(model_name "$row")
@@ -324,7 +247,6 @@ old_ppd() {
 }
 
 make_old_queue() {
-  (($# >= 4)) || fail "usage: make_old_queue NAME ROW PDL VERSION [OPTION=CHOICE...]"
   local name=$1
   old_ppd "$OLD_PPD_DIR/$name.ppd" "$2" "$3" "$4"
   shift 4
@@ -333,7 +255,6 @@ make_old_queue() {
 }
 
 set_queue_defaults() {
-  (($# >= 2)) || fail "usage: set_queue_defaults NAME OPTION=CHOICE..."
   local name=$1 pair out
   shift
   local -a args=()
@@ -342,14 +263,12 @@ set_queue_defaults() {
 }
 
 queue_default() {
-  (($# == 2)) || fail "usage: queue_default NAME OPTION"
   lpoptions -p "$1" -l 2>/dev/null | awk -v option="$2" '
     { split($0, head, ":"); split(head[1], key, "/") }
     key[1] == option { for (i = 2; i <= NF; i++) if ($i ~ /^\*/) print substr($i, 2) }'
 }
 
 queue_state() {
-  (($# == 1)) || fail "usage: queue_state NAME"
   lpstat -p "$1" 2>&1 | sed -n 1p
 }
 
@@ -392,7 +311,6 @@ save_ppds() {
 }
 
 assert_queue_refreshed() {
-  (($# >= 1)) || fail "usage: assert_queue_refreshed NAME [OPTION=CHOICE...]"
   local name=$1 pair ppd=/etc/cups/ppd/$1.ppd backup=/etc/cups/$1.ppd.rpmsave
   shift
   assert_contains "$(queue_state "$name")" "printer $name is idle.  enabled since"
@@ -405,13 +323,11 @@ assert_queue_refreshed() {
 }
 
 assert_queue_untouched() {
-  (($# == 1)) || fail "usage: assert_queue_untouched NAME"
   cmp -s "/etc/cups/ppd/$1.ppd" "$PPDS_BEFORE/$1.ppd" || fail "the PPD of $1 changed"
   assert_no_file "/etc/cups/$1.ppd.rpmsave"
 }
 
 assert_cups_restarts() {
-  (($# == 1)) || fail "usage: assert_cups_restarts N"
   local done_count pid
   done_count=$(grep -c '^CUPS reset returned with: 0$' "$RUN_LOG" || true)
   assert_eq "$done_count" "$1" "successful CUPS restarts"

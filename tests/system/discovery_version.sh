@@ -1,10 +1,9 @@
 # The CUPS version: the server's header through netcat, then cups-config, then the files CUPS installs,
 # in that order, each with its own log line. The scheduler is named by the environment, so no probe runs.
 
-# The version line as logged, line end included, and what the run logs next; no probe file is left.
+# The version line as logged, line end included, and what the run logs next.
 assert_version_line() {
   assert_log_contains "CUPS binary dir: "$'\n'"$1"$'\n'"lpadmin = "
-  assert_no_temp_files
 }
 
 # Every source arranged at once; each step takes away the one that answered, so the next answers.
@@ -36,6 +35,7 @@ case_version_sources_in_order() {
     assert_version_line "${step#*|}"
   done
   assert_eq "$(fake_calls cups-config)" "--version" "cups-config calls"
+  assert_no_temp_files
 }
 
 case_server_header() {

@@ -38,7 +38,6 @@ old_queue() {
   cp "/etc/cups/ppd/$queue.ppd" "$ORIGINALS/$queue.ppd"
 }
 
-# Puts the machine back as make_package and old_queue left it: queue PPDs, no backups, no installation.
 reset_machine() {
   rm -rf /opt/vyr "$NEW_PPD_DIR" /etc/cups/*.rpmsave "$RUN_LOG" "$FAKE_CALLS_DIR"/*.log
   cp -r "$ORIGINALS"/. /etc/cups/ppd/
@@ -63,7 +62,6 @@ assert_ppd_unchanged() {
   cmp -s "$ORIGINALS/$1.ppd" "/etc/cups/ppd/$1.ppd" || fail "the PPD of queue $1 changed"
 }
 
-# The queue now has the package's new PPD (marker 4.0) and its old PPD is the backup.
 assert_refreshed() {
   grep -q '^\*% Orvo version: 4.0$' "/etc/cups/ppd/$1.ppd" || fail "queue $1 is not on a new PPD"
   cmp -s "$ORIGINALS/$1.ppd" "/etc/cups/$1.ppd.rpmsave" || fail "no backup of the old PPD of queue $1"
@@ -73,8 +71,6 @@ assert_not_refreshed() {
   assert_ppd_unchanged "$1"
   assert_no_file "/etc/cups/$1.ppd.rpmsave"
 }
-
-# --- cases -----------------------------------------------------------------------------------------------
 
 # Without questions every queue on an old package PPD is refreshed, in list order (e2e/install_refresh.sh
 # shows the defaults kept and the queues left alone with a real scheduler).
@@ -87,7 +83,6 @@ case_refreshes_every_queue_in_list_order() {
   old_queue lab "Ostra LP-1100n" ps
   old_queue hall "Ostra LP-1100dtn" pxl
   write_file /opt/vyr/office2/root/orvoConfig $'Name=office2\n%%ORVO_VERSION_1.0 built 2019\nx %%ORVO_VERSION_1.0\n' 640
-  # gzip records its calls and does the real work.
   cp /usr/bin/gzip /root/gzip.real
   write_file /usr/bin/gzip $'#!/bin/sh\nprintf \'%s\\n\' "$*" >>/tmp/fake-calls/gzip.log\nexec /root/gzip.real "$@"\n' 755
 
@@ -105,12 +100,9 @@ case_refreshes_every_queue_in_list_order() {
     "office2 configuration"
   assert_eq "$(stat -c %a /opt/vyr/office2/root/orvoConfig) $(ls /opt/vyr/office2/root)" "640 orvoConfig" \
     "configuration mode and directory"
-  # Queues without a configuration directory get no configuration step.
   assert_eq "$(run_log | grep -c '^processPrinterConfig(')" 1 "configuration steps"
   assert_no_file /opt/vyr/lab
-  # Once after the refresh, once at the end of the run.
   assert_eq "$(fake_calls systemctl)" $'restart cups.service\nrestart cups.service' "CUPS restarts"
-  assert_no_temp_files
 }
 
 case_missing_new_ppd_keeps_queue_ppd() {
@@ -135,7 +127,6 @@ case_missing_new_ppd_keeps_queue_ppd() {
   assert_eq "$(cat /opt/vyr/office2/root/orvoConfig)" "%%ORVO_VERSION_3.0" "configuration still updated"
   assert_log_contains "processPrinterConfig(office2): updated."
   assert_eq "$(restart_count)" 2 "CUPS restarts"
-  assert_no_temp_files
 }
 
 # gzip fails, gzip leaves no file, /tmp fills up while the new PPD is written, and /tmp is full before
@@ -148,7 +139,7 @@ case_failed_build_keeps_queue_ppd() {
   cp /usr/bin/cp /root/cp.real
   write_file /root/gzip.filling $'#!/bin/sh\n/root/gzip.real "$@" || exit\ncat /dev/zero >/tmp/filler 2>/dev/null\nexit 0\n' 755
   write_file /root/cp.filling $'#!/bin/sh\n/root/cp.real "$@" || exit\ncase $3 in *.rpmsave) cat /dev/zero >/tmp/filler 2>/dev/null ;; esac\nexit 0\n' 755
-  # How the machine is changed | the problem logged (a pattern)
+  # arrangement|problem logged
   local -a rounds=(
     "fake_command /usr/bin/gzip 1 '' 'gzip: corrupt'|Problem decompressing: /tmp/qixin"
     "fake_command /usr/bin/gzip 0|Problem opening: /tmp/qixin"
@@ -183,7 +174,6 @@ case_queue_names_with_shell_characters() {
     old_queue "$queue" "Ostra LP-1100dn" pcl --pagesize A4
     write_file "/opt/vyr/$queue/root/orvoConfig" $'%%ORVO_VERSION_1.0\n'
   done
-  # Files named like what the queue names would create if the shell read them as commands.
   stray_files() {
     { find / -maxdepth 1; find /srv /root /tmp /etc/cups /opt /var/tmp; } | grep -E '/(x|y|w|v|x\.ppd.*)$' | sort || true
   }
@@ -198,7 +188,6 @@ case_queue_names_with_shell_characters() {
     assert_log_contains "to /etc/cups/ppd/$queue.ppd: result=0"
   done
   assert_eq "$(stray_files)" "$before" "files the queue names could have made"
-  assert_no_temp_files
 }
 
 # The configuration file is replaced only by a complete rewrite: on a full file system it stays as it was.
@@ -218,5 +207,4 @@ case_config_rewrite_failure_keeps_old_file() {
   assert_eq "$(ls /opt/vyr/q/root | tr '\n' ' ')" "filler orvoConfig " "configuration directory"
   assert_log_lacks "processPrinterConfig(q)"
   assert_log_order "Copying /tmp/qixot" "to /etc/cups/ppd/q.ppd: result=0" "CUPS reset returned with: 0"
-  assert_no_temp_files
 }

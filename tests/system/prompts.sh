@@ -7,9 +7,9 @@ source "$ORVO_SOURCE_DIR/tests/system/printer_refresh.sh"
 INSTALL_PROMPT=$'Would you like to install Orvo 4.0-0?\nAnswer with y[es] or n[o], followed by <RETURN> please. '
 PRINTER_HINT=$'\nAnswer with y[es], n[o], or a[ll] = \'yes\' for all printers,\nor b[reak] for none, followed by <RETURN> please. '
 # Answers each prompt takes alike, and how each prompt takes them.
-COMMON_ROWS=("y|Yes" "Y|Yes" "yes|Yes" "YES|Yes" "oui|Yes" "ja|Yes" "si|Yes" "s|Yes" "o|Yes" "ok|Yes" "yes or no|Yes"
-  "possibly|Yes" "n|No" "no|No" "non|No" "nein|No" "niente|No" "nope|No" "no, all|No" "j|Unrecognised" "|Unrecognised")
-ALL_WORDS=(a all tous todas tutti t)
+# The whole table is in the unit tests; here its edges through the real binary.
+COMMON_ROWS=("Y|Yes" "o|Yes" "yes or no|Yes" "n|No" "no, all|No" "j|Unrecognised" "|Unrecognised")
+ALL_WORDS=(a tutti)
 
 # The install went ahead (Yes) or was abandoned (any other answer).
 assert_install_outcome() {
@@ -46,7 +46,7 @@ case_four_way_answers() {
   old_queue one
   old_queue two
   local row answer expected first second refreshed questions restarts word
-  local -a rows=("${COMMON_ROWS[@]}" "A|All" "b|Break" "break|Break" "B|Break")
+  local -a rows=("${COMMON_ROWS[@]}" "A|All" "b|Break" "B|Break")
   for word in "${ALL_WORDS[@]}"; do rows+=("$word|All"); done
   rows+=("maybe later|Unrecognised")
   for row in "${rows[@]}"; do

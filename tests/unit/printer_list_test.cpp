@@ -67,20 +67,6 @@ TEST_F(InfoPrintersTest, KindSelectsFileAndSecondReadReplacesFirst) {
   EXPECT_EQ(state_.printerCount, 1);
 }
 
-// The walk from the head wraps round the ring; clearing keeps the head, resetting zeroes it.
-TEST(PrinterList, ClearKeepsHeadResetZeroesIt) {
-  PrinterList list;
-  list.head() = PrinterEntry{"model", "/p.ppd", "q", 5, 0, 2};
-  addPList(&list, PrinterEntry{"m2", "", "q2", 0, 1, 0});
-  EXPECT_EQ(list.at(1).queueName + list.at(2).queueName, "q2q");
-  EXPECT_EQ(clearPList(list), 0);
-  EXPECT_EQ(list.ringSize(), 1u);
-  EXPECT_EQ(list.head().modelName, "model");
-  EXPECT_EQ(resetPList(list), 0);
-  EXPECT_EQ(list.head().queueName + list.head().modelName, "");
-  EXPECT_EQ(list.head().modelId + list.head().pdlKind, 0);
-}
-
 TEST(PrinterListDeathTest, AbsentHeadEndsTheRun) {
   EXPECT_EXIT(addPList(nullptr, PrinterEntry{}), testing::ExitedWithCode(1), "addPList\\(NULL,\\.\\.\\.\\) Error!");
 }
