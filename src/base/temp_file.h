@@ -7,11 +7,6 @@
 // permissions; returns its path, or an empty text when it cannot be made.
 std::string makeTempFile(const std::string& pathPrefix, const std::string& suffix = "");
 
-// Makes an empty unique file dir + "/QIX" + six characters and returns its name. A trailing "/"
-// of dir is left out. When no file can be made it reports on standard error and ends the
-// process with status -1.
-std::string myTmpName(const std::string& dir, const char* prefix);
-
 // Removes the file when it goes out of scope.
 class TempFileGuard {
  public:

@@ -2,7 +2,7 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "driver/setup_state.h"
+#include "core/setup_state.h"
 
 namespace {
 

@@ -8,10 +8,11 @@
 #include "base/shell.h"
 #include "base/temp_file.h"
 #include "base/text.h"
+#include "core/messages.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
+#include "core/tmp_name.h"
 #include "discovery/command_locator.h"
-#include "driver/messages.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "base/shell.h"
 #include "base/temp_file.h"
 #include "base/text.h"
-#include "driver/messages.h"
-#include "driver/setup_state.h"
+#include "core/messages.h"
+#include "core/setup_state.h"
 
 namespace {
 

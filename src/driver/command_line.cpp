@@ -10,8 +10,8 @@
 
 #include "base/format.h"
 #include "base/shell.h"
-#include "driver/messages.h"
-#include "driver/setup_state.h"
+#include "core/messages.h"
+#include "core/setup_state.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "base/format.h"
-#include "driver/messages.h"
-#include "driver/prompts.h"
-#include "driver/run_flow.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
+#include "core/messages.h"
+#include "core/prompts.h"
+#include "core/run_end.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
 #include "install/directory_helpers.h"
 #include "install/existing_installation.h"
 #include "install/install_engine.h"

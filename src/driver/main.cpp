@@ -1,6 +1,6 @@
 // setup: installs, upgrades and removes the Orvo printer-driver package.
+#include "core/setup_state.h"
 #include "driver/run_flow.h"
-#include "driver/setup_state.h"
 
 int main(int argc, char** argv) {
   SetupState state;

@@ -8,6 +8,10 @@
 
 #include "base/format.h"
 #include "base/text.h"
+#include "core/messages.h"
+#include "core/run_end.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
 #include "discovery/command_locator.h"
 #include "discovery/cups_version.h"
 #include "discovery/foomatic_check.h"
@@ -15,9 +19,6 @@
 #include "discovery/selinux_support.h"
 #include "driver/command_line.h"
 #include "driver/install_branch.h"
-#include "driver/messages.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
 #include "install/ppd_install_dir.h"
 #include "queues/ppd_locations.h"
 #include "uninstall/deinstallation.h"
@@ -97,11 +98,6 @@ void checkRoot(SetupState& state) {
 }
 
 }  // namespace
-
-void finishRun(SetupState& state) {
-  closeRunLog(state);
-  std::exit(0);
-}
 
 void setSourceDir(SetupState& state, const char* programPath) {
   if (programPath == nullptr || *programPath == '\0') return;

@@ -11,5 +11,3 @@ struct SetupState;
 void setSourceDir(SetupState& state, const char* programPath);
 // Writes the abandon report when abandon is set.
 void reportAbandon(SetupState& state);
-// Closes the log and ends the process with status 0.
-[[noreturn]] void finishRun(SetupState& state);

@@ -5,9 +5,9 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "driver/messages.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
+#include "core/messages.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
 #include "queues/ppd_locations.h"
 
 int makeDir(SetupState& state, const std::string& path, int create, mode_t mode) {

@@ -3,13 +3,9 @@
 
 #include <string>
 
-struct SetupState;
+#include "core/manifest_item.h"
 
-struct ManifestItem {
-  std::string source;       // at most kManifestSourceMax characters
-  std::string destination;  // empty when the line has no second field
-  int mode = 0;             // 0: the mode is left as the copy made it
-};
+struct SetupState;
 
 inline constexpr int kManifestMaxItems = 256;
 inline constexpr size_t kManifestSourceMax = 47;

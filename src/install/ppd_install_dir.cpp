@@ -10,11 +10,11 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "driver/messages.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
+#include "core/messages.h"
+#include "core/model_link.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
 #include "install/directory_helpers.h"
-#include "install/model_link.h"
 #include "queues/ppd_locations.h"
 
 namespace {

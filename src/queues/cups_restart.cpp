@@ -3,10 +3,10 @@
 #include "base/format.h"
 #include "base/shell.h"
 #include "base/text.h"
+#include "core/messages.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
 #include "discovery/command_locator.h"
-#include "driver/messages.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
 
 int restartCups(SetupState& state) {
   std::string command;

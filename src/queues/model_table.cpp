@@ -1,6 +1,6 @@
 #include "queues/model_table.h"
 
-#include "driver/messages.h"
+#include "core/messages.h"
 
 namespace {
 

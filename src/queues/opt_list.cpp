@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "driver/messages.h"
+#include "core/messages.h"
 
 OptEntry newOptEntry() { return OptEntry{}; }
 

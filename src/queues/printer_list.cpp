@@ -6,9 +6,9 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "driver/messages.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
+#include "core/messages.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/messages.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
 #include "discovery/command_locator.h"
-#include "driver/messages.h"
-#include "driver/run_log.h"
-#include "driver/setup_state.h"
 #include "install/install_engine.h"
 #include "install/install_manifest.h"
 

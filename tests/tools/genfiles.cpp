@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/setup_state.h"
 #include "discovery/command_locator.h"
-#include "driver/setup_state.h"
 #include "install/existing_installation.h"
 #include "install/info_file.h"
 #include "install/uninstall_script.h"

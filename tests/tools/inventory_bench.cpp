@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/setup_state.h"
+#include "core/setup_state.h"
 #include "queues/printer_inventory.h"
 
 namespace {

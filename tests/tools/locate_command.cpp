@@ -3,8 +3,8 @@
 //   locate_command NAME CUPS_BIN_DIR [BASE_DIR]  findCupsCommand with those CUPS directories
 #include <cstdio>
 
+#include "core/setup_state.h"
 #include "discovery/command_locator.h"
-#include "driver/setup_state.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 4) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/setup_state.h"
+#include "core/setup_state.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/setup_state.h"
+#include "core/setup_state.h"
 #include "test_support.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/temp_file.h"
+#include "core/tmp_name.h"
 #include "test_support.h"
 
 namespace {

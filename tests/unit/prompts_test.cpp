@@ -1,4 +1,4 @@
-#include "driver/prompts.h"
+#include "core/prompts.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>

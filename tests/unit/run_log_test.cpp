@@ -1,8 +1,8 @@
-#include "driver/run_log.h"
+#include "core/run_log.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/setup_state.h"
+#include "core/setup_state.h"
 #include "test_support.h"
 
 namespace {

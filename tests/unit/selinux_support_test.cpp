@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "driver/setup_state.h"
+#include "core/setup_state.h"
 #include "test_support.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/setup_state.h"
+#include "core/setup_state.h"
 
 namespace fs = std::filesystem;
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "install/install_manifest.h"
-#include "install/model_link.h"
-#include "queues/new_ppd_index.h"
-#include "queues/printer_list.h"
+#include "core/manifest_item.h"
+#include "core/model_link.h"
+#include "core/new_ppd_index.h"
+#include "core/printer_entry.h"
 
 // Full paths (or bare names) of the system commands the run executes.
 struct CommandPaths {

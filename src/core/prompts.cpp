@@ -1,4 +1,4 @@
-#include "driver/prompts.h"
+#include "core/prompts.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "driver/messages.h"
+#include "core/messages.h"
 
 namespace {
 

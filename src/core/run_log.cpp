@@ -1,12 +1,12 @@
-#include "driver/run_log.h"
+#include "core/run_log.h"
 
 #include <cstdio>
 
 #include "base/format.h"
 #include "base/shell.h"
 #include "base/text.h"
-#include "driver/messages.h"
-#include "driver/setup_state.h"
+#include "core/messages.h"
+#include "core/setup_state.h"
 
 int openRunLog(SetupState& state, int userId) {
   if (state.logPath.empty()) state.logPath = msg::kLogPath;
