@@ -1,5 +1,6 @@
 #include "queues/option_carry_over.h"
 
+#include <cctype>
 #include <vector>
 
 #include "base/format.h"
@@ -34,6 +35,25 @@ bool readPpdLine(std::FILE* input, std::string& line) {
 // A rewritten *Default line always ends in a line feed, whatever the line it replaces ended in.
 std::string defaultLineText(const std::string& starKeyword, const std::string& value) {
   return "*Default" + (starKeyword.empty() ? std::string() : starKeyword.substr(1)) + ": " + value + "\n";
+}
+
+// A value the user gave for an option that accepts custom values ("Custom.200x300",
+// "Custom.4x6in", "Custom.7"); the PPD library and the scheduler take the prefix in any case.
+bool isCustomValue(std::string_view value) {
+  constexpr std::string_view kPrefix = "custom.";
+  if (value.size() <= kPrefix.size()) return false;
+  for (size_t i = 0; i < kPrefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(value[i])) != kPrefix[i]) return false;
+  return true;
+}
+
+// Whether the new PPD accepts the old choice for the option: it lists that choice, or the choice
+// is a custom value and the option has the "Custom" choice (the PPD library gives PageSize and
+// PageRegion that choice only under *CustomPageSize True).
+bool offersChoice(const OfferedChoices& offered, const std::string& keyword, const std::string& choice) {
+  auto choices = offered.find(keyword);
+  if (choice.empty() || choices == offered.end()) return false;
+  return choices->second.count(choice) || (isCustomValue(choice) && choices->second.count("Custom"));
 }
 
 enum class Decision { kNewValue, kCarry, kNotOffered, kConflict };
@@ -96,15 +116,18 @@ int getQueueOptions(SetupState& state, const std::string& ppdPath, OptList& list
   }
   int collected = 0;
   for (const PpdOptionDefault& option : *options) {
-    for (const std::string& choice : option.choices) {
-      // Names longer than the library's limit cannot come from it; they would not fit an entry.
-      if (choice != option.defchoice || option.keyword.size() > kOptNameMax || choice.size() > kOptNameMax) continue;
-      OptEntry entry = newOptEntry();
-      entry.keyword = option.keyword;
-      entry.choice = choice;
-      entry.index = ++collected;
-      addOptList(&list, entry);
-    }
+    // Names longer than the library's limit cannot come from it; they would not fit an entry.
+    if (option.keyword.size() > kOptNameMax) continue;
+    bool listed = false;
+    for (const std::string& choice : option.choices) listed = listed || choice == option.defchoice;
+    // The library cuts a default at kOptNameMax characters: a custom value that long may be cut.
+    bool custom = !listed && isCustomValue(option.defchoice) && option.defchoice.size() < kOptNameMax;
+    if ((!listed && !custom) || option.defchoice.size() > kOptNameMax) continue;
+    OptEntry entry = newOptEntry();
+    entry.keyword = option.keyword;
+    entry.choice = option.defchoice;
+    entry.index = ++collected;
+    addOptList(&list, entry);
   }
   count = collected;
   return collected;
@@ -122,9 +145,10 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
   while (readPpdLine(input, text)) {
     PpdLine line;
     line.text = text;
+    // JCL option blocks are option blocks like the others.
     if (insideUi) {
-      if (contains(text, "*CloseUI")) insideUi = false;
-    } else if (contains(text, "*OpenUI")) {
+      if (contains(text, "*CloseUI") || contains(text, "*JCLCloseUI")) insideUi = false;
+    } else if (contains(text, "*OpenUI") || contains(text, "*JCLOpenUI")) {
       insideUi = true;
     }
     // Only a line that begins with the keyword is a *Default line; the same text elsewhere
@@ -141,9 +165,7 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
       line.newValue = value;
       line.old = findOpt(options, line.starKeyword);
       if (line.old) {
-        auto choices = offered.find(line.starKeyword.substr(1));
-        bool isOffered =
-            !line.old->choice.empty() && choices != offered.end() && choices->second.count(line.old->choice);
+        bool isOffered = offersChoice(offered, line.starKeyword.substr(1), line.old->choice);
         line.decision = isOffered ? Decision::kCarry : Decision::kNotOffered;
       }
     }
