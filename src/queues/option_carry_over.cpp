@@ -1,6 +1,5 @@
 #include "queues/option_carry_over.h"
 
-#include <cctype>
 #include <vector>
 
 #include "base/format.h"
@@ -38,14 +37,8 @@ std::string defaultLineText(const std::string& starKeyword, const std::string& v
 }
 
 // A value the user gave for an option that accepts custom values ("Custom.200x300",
-// "Custom.4x6in", "Custom.7"); the PPD library and the scheduler take the prefix in any case.
-bool isCustomValue(std::string_view value) {
-  constexpr std::string_view kPrefix = "custom.";
-  if (value.size() <= kPrefix.size()) return false;
-  for (size_t i = 0; i < kPrefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(value[i])) != kPrefix[i]) return false;
-  return true;
-}
+// "Custom.4x6in", "Custom.7"), spelt as the PPD format and the scheduler write it.
+bool isCustomValue(std::string_view value) { return value.size() > 7 && startsWith(value, "Custom."); }
 
 // Whether the new PPD accepts the old choice for the option: it lists that choice, or the choice
 // is a custom value and the option has the "Custom" choice (the PPD library gives PageSize and
@@ -60,16 +53,17 @@ enum class Decision { kNewValue, kCarry, kNotOffered, kConflict };
 
 // One line of the new PPD and what becomes of it.
 struct PpdLine {
-  std::string text;         // the line as read, line end included
-  bool isDefault = false;   // a *Default line inside a user-interface block
-  std::string starKeyword;  // e.g. "*PageSize"
-  std::string newValue;     // the new PPD's own value
+  std::string text;           // the line as read, line end included
+  bool isDefault = false;     // the *Default line of an option
+  bool outsideBlock = false;  // given before or after the option's block
+  std::string starKeyword;    // e.g. "*PageSize"
+  std::string newValue;       // the new PPD's own value
   const OptEntry* old = nullptr;
   Decision decision = Decision::kNewValue;
 };
 
 std::string renderLine(const PpdLine& line) {
-  if (!line.isDefault) return line.text;
+  if (!line.isDefault || (line.outsideBlock && line.decision != Decision::kCarry)) return line.text;
   const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
   return defaultLineText(line.starKeyword, value);
 }
@@ -155,9 +149,15 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
     // (inside a quoted value, say) is data and stays as it is.
     std::string value;
     std::optional<std::string> keyword;
-    if (insideUi && startsWith(text, "*Default")) keyword = parseDefaultLine(text, value);
+    if (startsWith(text, "*Default")) keyword = parseDefaultLine(text, value);
+    // Outside option blocks a *Default line is an option's only when it names an option of the
+    // new PPD (a PPD may give a default before its block, and the PPD library and the scheduler
+    // take it); any other (fonts, page geometry, colour space) is data. Such a line is rewritten
+    // only to carry the old choice.
+    if (keyword && !insideUi && !offered.count(keyword->substr(1))) keyword.reset();
     if (keyword) {
       line.isDefault = true;
+      line.outsideBlock = !insideUi;
       line.starKeyword = *keyword;
       while (!line.starKeyword.empty() &&
              (line.starKeyword.back() == '\n' || line.starKeyword.back() == '\r' || isBlank(line.starKeyword.back())))
@@ -192,8 +192,12 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
         break;
       case Decision::kNewValue: break;
     }
-    const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
-    writeDefaultLine(output, line.starKeyword, value);
+    if (line.outsideBlock && line.decision != Decision::kCarry) {
+      std::fwrite(line.text.data(), 1, line.text.size(), output);
+    } else {
+      const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
+      writeDefaultLine(output, line.starKeyword, value);
+    }
   }
   std::fflush(output);
 }

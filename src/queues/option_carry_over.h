@@ -27,8 +27,9 @@ int getQueueOptions(SetupState& state, const std::string& ppdPath, OptList& list
 // "*Default<kw>: <value>" and a line feed. The value is the old choice from `options` when
 // `offered` (the new PPD's choices, from offeredChoices) lists it, or it is a custom value and the
 // option has the "Custom" choice, and it brings the defaults into no conflict, else the first word
-// of the new PPD's own value. Every other line is copied byte for byte, whatever its length and
-// line end. Logs each decision.
+// of the new PPD's own value. A *Default line outside the blocks that names an option of the new
+// PPD is rewritten only to carry the old choice. Every other line is copied byte for byte,
+// whatever its length and line end. Logs each decision.
 void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const OptList& options, int nOptions,
                    const OfferedChoices& offered);
 

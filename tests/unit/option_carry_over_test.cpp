@@ -142,7 +142,7 @@ TEST_F(CarryOverTest, CarriesCustomValuesAndKeywordsOfEveryAllowedCharacter) {
       {{"PageSize: Custom.200x300", "XXDarkness: Custom.7", "XXGloss: Custom.3", "JCLEconomode: On"},
        true,
        {"PageSize: Custom.200x300", "XXDarkness: Custom.7", "XXGloss: Normal", "JCLEconomode: On"}},
-      {{"PageSize: custom.10x15cm"}, true, {"PageSize: custom.10x15cm"}},
+      {{"PageSize: Custom.10x15cm"}, true, {"PageSize: Custom.10x15cm"}},
       {{"PageSize: Custom.4x6in"}, false, {"PageSize: Letter"}},
       {{"PageSize: " + long39}, true, {"PageSize: " + long39}},
       {{"PageSize: " + long40}, true, {"PageSize: Letter"}},
