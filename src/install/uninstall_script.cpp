@@ -93,9 +93,10 @@ std::string scriptText(const SetupState& state) {
     text += format("%s %s\n", command, shellWord(path).c_str());
   };
   line("delFile", dir + "/orvoInfo4.0");
+  // The link first, while its target is still there for the script's "[ -f ]" test.
+  line("delFile", "/usr/bin/qixgsfilter");
   line("delFile", dir + "/bin/qixgsfilter");
   line("delFile", dir + "/bin/nc");
-  line("delFile", "/usr/bin/qixgsfilter");
   line("delFile", dir + "/bin/setup");
   line("delFile", dir + "/etc/orvo4.0.png");
   line("delFile", dir + "/etc/ORVOINST.CONF");

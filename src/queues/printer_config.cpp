@@ -1,41 +1,116 @@
 #include "queues/printer_config.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <random>
 
 #include "base/format.h"
-#include "base/temp_file.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "driver/messages.h"
 #include "driver/run_log.h"
 #include "driver/setup_state.h"
+#include "queues/printer_list.h"
+
+namespace {
+
+constexpr const char* kQueuesBase = "/opt/vyr";
+constexpr const char* kConfigName = "orvoConfig";
+
+// An open descriptor, closed at the end of the scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// A directory entered without following a link, so a link planted in the shared
+// installation directory can never lead the rewrite elsewhere.
+int openDirectoryAt(int parentFd, const std::string& name) {
+  return openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// A new empty file beside the configuration, with an unpredictable name, made exclusively.
+int makeSibling(int dirFd, std::string& name) {
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = std::string(kConfigName) + ".";
+    for (int i = 0; i < 6; ++i) name += kChars[random() % (sizeof kChars - 1)];
+    int fd = openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// The configuration's text with the version marker bumped; false when the file is not readable
+// whole or grows past its bound while it is read.
+bool rewrittenText(std::FILE* config, std::string& text) {
+  std::string line;
+  while (readPiece(config, line, kQueueConfigMax + 1)) {
+    if (contains(line, "%%ORVO_VERSION_1.0")) line = "%%ORVO_VERSION_3.0\n";
+    text += line;
+    if (text.size() > kQueueConfigMax) return false;
+  }
+  return !std::ferror(config);
+}
+
+int skipConfig(SetupState& state, const std::string& configPath) {
+  logLine(state, format(msg::kUnsafeFileSkipped, configPath.c_str()));
+  return 0;
+}
+
+}  // namespace
 
 int processPrinterConfig(SetupState& state, const std::string& queueName) {
-  std::string configPath = format("/opt/vyr/%s/root/orvoConfig", queueName.c_str());
-  FileHandle config(configPath, "r");
-  if (!config) return 0;
+  if (!isUsableQueueName(queueName)) return 0;
+  const std::string configPath = std::string(kQueuesBase) + "/" + queueName + "/root/" + kConfigName;
+  Descriptor base(open(kQueuesBase, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor queueDir(openDirectoryAt(base.get(), queueName));
+  if (queueDir.get() < 0) return errno == ENOENT ? 0 : skipConfig(state, configPath);
+  Descriptor rootDir(openDirectoryAt(queueDir.get(), "root"));
+  if (rootDir.get() < 0) return errno == ENOENT ? 0 : skipConfig(state, configPath);
+
+  FileHandle config;
   struct stat info {};
-  if (fstat(fileno(config.get()), &info) != 0) return 0;
+  int opened = openRegularFile(kConfigName, static_cast<off_t>(kQueueConfigMax), config, &info, rootDir.get());
+  if (opened == 0) return 0;
+  // A second name of the file could be anyone's file: only a file of one name is rewritten.
+  if (opened < 0 || info.st_nlink != 1) return skipConfig(state, configPath);
+  std::string text;
+  bool ok = rewrittenText(config.get(), text);
+  config.close();
+  if (!ok) return skipConfig(state, configPath);
 
   // The new text goes to a sibling file that replaces the old one only once it is complete.
-  std::string newPath = makeTempFile(configPath + ".");
-  if (newPath.empty()) return 0;
-  TempFileGuard cleanup(newPath);
-  FileHandle rewritten(newPath, "w");
-  if (!rewritten) return 0;
-  std::string line;
-  while (readWholeLine(config.get(), line)) {
-    if (contains(line, "%%ORVO_VERSION_1.0")) line = "%%ORVO_VERSION_3.0\n";
-    std::fwrite(line.data(), 1, line.size(), rewritten.get());
+  std::string newName;
+  Descriptor rewritten(makeSibling(rootDir.get(), newName));
+  if (rewritten.get() < 0) return 0;
+  ok = write(rewritten.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  if (fchmod(rewritten.get(), info.st_mode & 07777) != 0) ok = false;
+  if (fchown(rewritten.get(), info.st_uid, info.st_gid) != 0 && errno != EPERM) ok = false;
+  ok = close(rewritten.release()) == 0 && ok;
+  if (!ok || renameat(rootDir.get(), newName.c_str(), rootDir.get(), kConfigName) != 0) {
+    unlinkat(rootDir.get(), newName.c_str(), 0);
+    return 0;
   }
-  bool ok = !std::ferror(config.get()) && !std::ferror(rewritten.get());
-  if (fchmod(fileno(rewritten.get()), info.st_mode & 07777) != 0) ok = false;
-  if (fchown(fileno(rewritten.get()), info.st_uid, info.st_gid) != 0 && errno != EPERM) ok = false;
-  ok = (rewritten.close() == 0) && ok;
-  if (!ok || rename(newPath.c_str(), configPath.c_str()) != 0) return 0;
   logLine(state, format(msg::kConfigUpdated, queueName.c_str()));
   return 1;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "driver/messages.h"
 #include "driver/run_log.h"
@@ -188,8 +189,11 @@ int getInstalledPrinters(SetupState& state, PrinterList& printers, int& count) {
       std::string path = format("%s/%s", dir.c_str(), item->d_name);
       QueuePpdFacts facts;
       {
-        FileHandle file(path, "r");
-        if (!file) continue;
+        // Opened without following a link or waiting on a FIFO planted under a queue's name.
+        FileHandle file;
+        int opened = openRegularFile(path, kQueuePpdMax, file);
+        if (opened < 0) logLine(state, format(msg::kUnsafeFileSkipped, path.c_str()));
+        if (opened <= 0) continue;
         facts = scanQueuePpd(file.get());
       }
       // Only queues on the package's version-1 PPDs for a known language are refreshed.
@@ -197,7 +201,7 @@ int getInstalledPrinters(SetupState& state, PrinterList& printers, int& count) {
 
       std::string queueName(name.substr(0, name.size() - kQueuePpdSuffix.size()));
       if (!isUsableQueueName(queueName)) {
-        logLine(state, format(msg::kQueueNameSkipped, queueName.c_str()));
+        logLine(state, format(msg::kQueueNameSkipped, visibleName(queueName).c_str()));
         continue;
       }
       PrinterEntry entry;

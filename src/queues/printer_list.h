@@ -1,6 +1,8 @@
 // The printer list: the package's printer queues, in order of addition.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -16,6 +18,8 @@ struct PrinterEntry {
 };
 
 inline constexpr size_t kQueueNameMax = 79;
+// The largest information file read; the file lies where any user can write.
+inline constexpr off_t kInfoFileMax = off_t{1} << 20;
 
 // The head is the first printer and always exists; walkers take `count` entries from it,
 // wrapping round the ring as the list's `next` links do.
@@ -40,5 +44,8 @@ int resetPList(PrinterList& list);
 int readInfoPrinters(SetupState& state, int kind, PrinterList& list);
 // Cuts trailing blanks and line feeds among the first `bound` characters; returns the new length.
 size_t stripLineEnd(std::string& text, size_t bound);
-// A queue name is used in a path only when it is one path component that fits its field.
+// A queue name is used in a path only when it is one path component that fits its field, free
+// of NUL and other control characters.
 bool isUsableQueueName(const std::string& name);
+// The name with each control character shown as a backslash and three octal digits, for the log.
+std::string visibleName(const std::string& name);

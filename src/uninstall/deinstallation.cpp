@@ -18,6 +18,7 @@
 #include "driver/run_log.h"
 #include "driver/setup_state.h"
 #include "install/existing_installation.h"
+#include "install/install_dir_check.h"
 #include "queues/printer_list.h"
 
 namespace {
@@ -124,6 +125,14 @@ void retireModelFile(SetupState& state, const std::string& name) {
 
 }  // namespace
 
+bool holdsInstallation(const std::string& dir) {
+  for (const char* name : {"/orvoInfo4.0", "/orvoInfo2.0"}) {
+    struct stat info {};
+    if (lstat((dir + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) return true;
+  }
+  return false;
+}
+
 int removeTree(const std::string& path) {
   struct stat info {};
   if (lstat(path.c_str(), &info) != 0) return -1;
@@ -172,7 +181,7 @@ void deletePrinterQueues(SetupState& state) {
     const std::string name = state.printers.at(i).queueName;
     if (name.empty() || name == "Default") continue;
     if (!isUsableQueueName(name)) {
-      logLine(state, format(msg::kQueueNameSkipped, name.c_str()));
+      logLine(state, format(msg::kQueueNameSkipped, visibleName(name).c_str()));
       continue;
     }
     deletePrinterQueue(state, name);
@@ -182,7 +191,8 @@ void deletePrinterQueues(SetupState& state) {
 }
 
 int deletePackageFiles(SetupState& state) {
-  if (chdir(state.installDir.c_str()) != 0) {
+  if (!isUsableInstallDir(state.installDir) || !holdsInstallation(state.installDir) ||
+      chdir(state.installDir.c_str()) != 0) {
     logLine(state, format(msg::kInstallDirNotOk, state.installDir.c_str()));
     return 0;
   }
@@ -208,6 +218,14 @@ void deinstallBranch(SetupState& state) {
       std::fputs(text, stderr);
       logLine(state, text);
     }
+    finishRun(state);
+  }
+
+  // Package files are removed only where the package's information file shows an installation.
+  if (!holdsInstallation(state.installDir)) {
+    std::string text = format(msg::kInstallDirNotOk, state.installDir.c_str());
+    std::fputs((text + "\n").c_str(), stderr);
+    logLine(state, text);
     finishRun(state);
   }
 

@@ -1,0 +1,17 @@
+// Files in places other users can write: opened without following a link and without blocking,
+// and used only when they are regular files of a sane size.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "base/text.h"
+
+// Opens `name` (relative to dirFd, or a path with AT_FDCWD) for reading with O_NOFOLLOW and
+// O_NONBLOCK, then looks at what was opened. 1 with `file` open (and `info` filled) when it is a
+// regular file of at most maxBytes; 0 when nothing of that name exists; -1 for anything else
+// (a link, a FIFO, a device, a directory, a file too large, no permission).
+int openRegularFile(const std::string& name, off_t maxBytes, FileHandle& file, struct stat* info = nullptr,
+                    int dirFd = AT_FDCWD);
