@@ -15,3 +15,8 @@
 // (a link, a FIFO, a device, a directory, a file too large, no permission).
 int openRegularFile(const std::string& name, off_t maxBytes, FileHandle& file, struct stat* info = nullptr,
                     int dirFd = AT_FDCWD);
+
+// Opens a path for writing where other users can write: made (with `mode`) when missing, never
+// through a link, and used only when it is a regular file of one name, truncated only after those
+// checks. 1 with `file` open, else -1. Set the final mode and owner through the open file.
+int openRegularFileForWriting(const std::string& path, mode_t mode, FileHandle& file);

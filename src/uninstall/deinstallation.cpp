@@ -91,6 +91,24 @@ int removeTreeAt(int parentFd, const char* name) {
   return unlinkat(parentFd, name, AT_REMOVEDIR) == 0 ? 0 : -1;
 }
 
+// Deletes dir/relative, entering every directory on the way without following a link, so a
+// sub-directory of the installation swapped for a link (bin -> /usr/bin) leads nowhere.
+bool unlinkInside(const std::string& dir, std::string relative) {
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (size_t slash = relative.find('/'); fd >= 0 && slash != std::string::npos; slash = relative.find('/')) {
+    int next = openat(fd, relative.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(fd);
+    fd = next;
+    relative.erase(0, slash + 1);
+  }
+  if (fd < 0) return false;
+  struct stat info {};
+  bool deleted =
+      fstatat(fd, relative.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && unlinkat(fd, relative.c_str(), 0) == 0;
+  close(fd);
+  return deleted;
+}
+
 void logCommand(SetupState& state, const std::string& command) {
   logLine(state, format(msg::kExecutingCommand, command.c_str()));
 }
@@ -198,7 +216,8 @@ int deletePackageFiles(SetupState& state) {
   }
   for (const PackageFile& file : kPackageFiles) {
     std::string path = file.inInstallDir ? state.installDir + file.path : std::string(file.path);
-    bool deleted = entryExists(path) && unlink(path.c_str()) == 0;
+    bool deleted = file.inInstallDir ? unlinkInside(state.installDir, file.path + 1)
+                                     : entryExists(path) && unlink(path.c_str()) == 0;
     logLine(state, format(msg::kDeletingFile, path.c_str()) + (deleted ? msg::kOk : msg::kNotPossible));
   }
   for (const char* suffix : kPackageDirs) {

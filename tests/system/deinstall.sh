@@ -189,13 +189,16 @@ case_hostile_queue_names_reach_nothing() {
 }
 
 # The information file lies in the 0777 installation directory: uid 65534 replaces it with one whose
-# first name is too long and whose others hold NUL bytes. An answer with a NUL byte is no yes.
+# first name is too long and whose others hold NUL bytes, and puts a link in place of bin. An answer
+# with a NUL byte is no yes.
 case_information_file_planted_by_a_user() {
   fake_spooler
   install_package /opt/vyr keepq
   write_file /opt/marker "beside the installation"
+  write_file /srv/victim/nc "not the package's"
   chmod 777 /opt/vyr
   setpriv --reuid 65534 --regid 65534 --clear-groups sh -c "rm /opt/vyr/orvoInfo4.0 &&
+    mv /opt/vyr/bin /opt/vyr/bin.old && ln -s /srv/victim /opt/vyr/bin &&
     printf 'USRDIR /opt/vyr\n%%%%QIXBLOCK_PRINTERS_BEGIN\n%s\nkeepq\n..\\000x\n\\000\\000\n%%%%QIXBLOCK_PRINTERS_END\n' \
     $(printf 'L%.0s' {1..80}) >/opt/vyr/orvoInfo4.0"
   printf 'n\0yes\n' >/root/nul.in
@@ -208,5 +211,5 @@ case_information_file_planted_by_a_user() {
   assert_log_contains "Skipping printer queue '..\\000x': not a usable queue name."
   assert_log_contains "Skipping printer queue '\\000\\000': not a usable queue name."
   assert_no_file /opt/vyr/keepq /opt/vyr/bin
-  assert_file_exists /opt/marker /opt/vyr
+  assert_file_exists /opt/marker /opt/vyr /srv/victim/nc
 }

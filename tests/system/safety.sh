@@ -40,9 +40,10 @@ case_system_directories_refused_for_install_and_deinstall() {
   assert_eq "$(fake_calls lpadmin)" "" "lpadmin calls"
 }
 
-# Planted by uid 65534 in the 0777 installation directory: the configuration of q1 a link to a
-# root-only file, of q2 a FIFO, of q3 a link to an endless device, of q4 a file larger than 1 MiB;
-# in the PPD directory a FIFO and a queue whose name holds a tab. The run ends, discloses nothing.
+# Planted by uid 65534 in the 0777 installation directory: the information file and the configuration
+# of q1 links to a root-only file, of q2 a FIFO, of q3 a link to an endless device, of q4 a file larger
+# than 1 MiB; in the PPD directory a FIFO and a queue whose name holds a tab. The run ends, discloses
+# nothing, writes through no link.
 case_hostile_files_neither_followed_nor_waited_on() {
   make_package
   SETUP_BIN=$PKG/setup
@@ -53,6 +54,7 @@ case_hostile_files_neither_followed_nor_waited_on() {
   mkdir -p /opt/vyr
   chmod 777 /opt/vyr
   as_nobody sh -c 'cd /opt/vyr && mkdir -p q1/root q2/root q3/root q4/root && ln -s /root/secret q1/root/orvoConfig &&
+    ln -s /root/secret orvoInfo4.0 &&
     mkfifo q2/root/orvoConfig && ln -s /dev/zero q3/root/orvoConfig && head -c 1100000 /dev/zero >q4/root/orvoConfig'
   run_setup
 
@@ -61,7 +63,8 @@ case_hostile_files_neither_followed_nor_waited_on() {
     assert_log_contains "Skipping '/opt/vyr/$queue/root/orvoConfig': not a regular file, a link, or too large."
     assert_eq "$(ls /opt/vyr/$queue/root)" orvoConfig "beside the configuration of $queue"
   done
-  assert_eq "$(readlink /opt/vyr/q1/root/orvoConfig) $(stat -c '%a %U' /root/secret)" "/root/secret 600 root" "q1"
+  assert_eq "$(readlink /opt/vyr/q1/root/orvoConfig) $(stat -c '%a %U' /root/secret) $(cat /root/secret)" \
+    "/root/secret 600 root root only" "the secret"
   assert_eq "$(grep -rl 'root only' /opt/vyr /etc/cups)" "" "copies of the secret"
   [[ -p /opt/vyr/q2/root/orvoConfig ]] || fail "the FIFO of q2 was replaced"
   assert_log_contains "Skipping '/etc/cups/ppd/fifo.ppd': not a regular file, a link, or too large."
