@@ -1,12 +1,9 @@
 #include "driver/run_log.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/shell.h"
 #include "base/text.h"
 #include "driver/messages.h"
@@ -15,22 +12,12 @@
 namespace {
 
 // The log is created or truncated, never through a link and never as anything but a regular file
-// (a FIFO planted there would block the run); each line reaches the file as it is written.
+// of one name (a FIFO planted there would block the run); each line reaches the file as it is written.
 std::FILE* openLogFile(const std::string& path) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) return nullptr;
-  struct stat info {};
-  std::FILE* file = nullptr;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    file = fdopen(fd, "w");
-  }
-  if (file == nullptr) {
-    close(fd);
-    return nullptr;
-  }
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  return file;
+  FileHandle file;
+  if (openRegularFileForWriting(path, 0666, file) != 1) return nullptr;
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  return file.release();
 }
 
 // False when the destination is missing or did not take the whole line (a full disk).

@@ -83,6 +83,7 @@ int processPrinterConfig(SetupState& state, const std::string& queueName) {
   if (!isUsableQueueName(queueName)) return 0;
   const std::string configPath = std::string(kQueuesBase) + "/" + queueName + "/root/" + kConfigName;
   Descriptor base(open(kQueuesBase, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (base.get() < 0) return 0;
   Descriptor queueDir(openDirectoryAt(base.get(), queueName));
   if (queueDir.get() < 0) return errno == ENOENT ? 0 : skipConfig(state, configPath);
   Descriptor rootDir(openDirectoryAt(queueDir.get(), "root"));
