@@ -38,6 +38,11 @@ case_system_directories_refused_for_install_and_deinstall() {
     done
   done
   assert_eq "$(fake_calls lpadmin)" "" "lpadmin calls"
+  # The information file, which any user can replace, names the root as the installation's directory.
+  write_info_file /opt/vyr/orvoInfo4.0 "Orvo 4.0 Information File" / Default
+  run_setup
+  assert_log_contains $'directory:\n/.\nThe installation directory:\n\t\'/\'\ndoes not exist or is not OK.'
+  assert_eq "$(system_names)" "$before" "system directories after an installation recorded in /"
 }
 
 # Planted by uid 65534 in the 0777 installation directory: the information file and the configuration
