@@ -2,6 +2,7 @@
 
 #include <cups/file.h>
 #include <dirent.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -141,8 +142,12 @@ int getPPDVersion(std::string_view line) {
 }
 
 std::optional<std::string> getPPDModel(SetupState& state, const std::string& path, int& pdlKind, int& modelId) {
-  // The CUPS file interface reads gzip-compressed PPDs as well as plain ones.
-  CupsFileHandle file(cupsFileOpen(path.c_str(), "r"));
+  // The CUPS file interface reads gzip-compressed PPDs as well as plain ones. The fallback
+  // directory lies in the shared installation directory: a link or FIFO there is not opened.
+  FileHandle plain;
+  int fd = openRegularFile(path, kQueuePpdMax, plain) == 1 ? dup(fileno(plain.get())) : -1;
+  CupsFileHandle file(fd >= 0 ? cupsFileOpenFd(fd, "r") : nullptr);
+  if (fd >= 0 && !file) close(fd);
   if (!file) {
     std::fputs(format(msg::kUnableToOpen, path.c_str()).c_str(), stderr);
     return std::nullopt;

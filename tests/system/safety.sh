@@ -47,19 +47,20 @@ case_system_directories_refused_for_install_and_deinstall() {
 
 # Planted by uid 65534 in the 0777 installation directory: the information file and the configuration
 # of q1 links to a root-only file, of q2 a FIFO, of q3 a link to an endless device, of q4 a file larger
-# than 1 MiB; in the PPD directory a FIFO and a queue whose name holds a tab. The run ends, discloses
-# nothing, writes through no link.
+# than 1 MiB, in the fallback PPD directory a FIFO; in the CUPS PPD directory a FIFO and a queue whose
+# name holds a tab. The run ends, discloses nothing, writes through no link.
 case_hostile_files_neither_followed_nor_waited_on() {
   make_package
   SETUP_BIN=$PKG/setup
   local queue
   for queue in q1 q2 q3 q4 $'tab\tq'; do old_queue "$queue"; done
+  old_queue q5 "Ostra LP-1100n" ps  # no new PPD: the fallback directory is searched
   mkfifo /etc/cups/ppd/fifo.ppd
   write_file /root/secret "root only" 600
   mkdir -p /opt/vyr
   chmod 777 /opt/vyr
   as_nobody sh -c 'cd /opt/vyr && mkdir -p q1/root q2/root q3/root q4/root && ln -s /root/secret q1/root/orvoConfig &&
-    ln -s /root/secret orvoInfo4.0 &&
+    ln -s /root/secret orvoInfo4.0 && mkdir ppd && mkfifo ppd/planted.ppd &&
     mkfifo q2/root/orvoConfig && ln -s /dev/zero q3/root/orvoConfig && head -c 1100000 /dev/zero >q4/root/orvoConfig'
   run_setup
 
@@ -75,6 +76,8 @@ case_hostile_files_neither_followed_nor_waited_on() {
   assert_log_contains "Skipping '/etc/cups/ppd/fifo.ppd': not a regular file, a link, or too large."
   assert_log_contains "Skipping printer queue 'tab\\011q': not a usable queue name."
   assert_not_refreshed $'tab\tq'
+  assert_contains "$(cat /tmp/setup.err)" "Unable to open '/opt/vyr/ppd/planted.ppd'!"
+  assert_ppd_unchanged q5
   assert_log_contains "Finishing Orvo 4.0-0 installation : "
 }
 
