@@ -4,10 +4,38 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "base/text.h"
+
+// An open descriptor, closed at the end of the scope (or when another one is assigned).
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) close(fd_);
+      fd_ = other.release();
+    }
+    return *this;
+  }
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
 
 // Opens `name` (relative to dirFd, or a path with AT_FDCWD) for reading with O_NOFOLLOW and
 // O_NONBLOCK, then looks at what was opened. 1 with `file` open (and `info` filled) when it is a

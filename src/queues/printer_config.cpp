@@ -21,26 +21,6 @@ namespace {
 constexpr const char* kQueuesBase = "/opt/vyr";
 constexpr const char* kConfigName = "orvoConfig";
 
-// An open descriptor, closed at the end of the scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
 // A directory entered without following a link, so a link planted in the shared
 // installation directory can never lead the rewrite elsewhere.
 int openDirectoryAt(int parentFd, const std::string& name) {

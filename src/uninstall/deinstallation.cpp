@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/shell.h"
 #include "base/text.h"
 #include "driver/messages.h"
@@ -94,19 +95,16 @@ int removeTreeAt(int parentFd, const char* name) {
 // Deletes dir/relative, entering every directory on the way without following a link, so a
 // sub-directory of the installation swapped for a link (bin -> /usr/bin) leads nowhere.
 bool unlinkInside(const std::string& dir, std::string relative) {
-  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  for (size_t slash = relative.find('/'); fd >= 0 && slash != std::string::npos; slash = relative.find('/')) {
-    int next = openat(fd, relative.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    close(fd);
-    fd = next;
+  Descriptor current(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  for (size_t slash = relative.find('/'); current.get() >= 0 && slash != std::string::npos;
+       slash = relative.find('/')) {
+    current = Descriptor(
+        openat(current.get(), relative.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     relative.erase(0, slash + 1);
   }
-  if (fd < 0) return false;
   struct stat info {};
-  bool deleted =
-      fstatat(fd, relative.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && unlinkat(fd, relative.c_str(), 0) == 0;
-  close(fd);
-  return deleted;
+  return current.get() >= 0 && fstatat(current.get(), relative.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+         unlinkat(current.get(), relative.c_str(), 0) == 0;
 }
 
 void logCommand(SetupState& state, const std::string& command) {
