@@ -55,8 +55,12 @@ size_t stripLineEnd(std::string& text, size_t bound) {
 }
 
 bool isUsableQueueName(const std::string& name) {
+  bool control = std::any_of(name.begin(), name.end(), [](char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7f;
+  });
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.size() <= kQueueNameMax;
+         name.size() <= kQueueNameMax && !control;
 }
 
 int readInfoPrinters(SetupState& state, int kind, PrinterList& list) {

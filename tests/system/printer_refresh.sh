@@ -138,7 +138,7 @@ case_failed_build_keeps_queue_ppd() {
   cp /usr/bin/gzip /root/gzip.real
   cp /usr/bin/cp /root/cp.real
   write_file /root/gzip.filling $'#!/bin/sh\n/root/gzip.real "$@" || exit\ncat /dev/zero >/tmp/filler 2>/dev/null\nexit 0\n' 755
-  write_file /root/cp.filling $'#!/bin/sh\n/root/cp.real "$@" || exit\ncase $3 in *.rpmsave) cat /dev/zero >/tmp/filler 2>/dev/null ;; esac\nexit 0\n' 755
+  write_file /root/cp.filling $'#!/bin/sh\n/root/cp.real "$@" || exit\ncase $3 in *.rpmsave.qixnew*) cat /dev/zero >/tmp/filler 2>/dev/null ;; esac\nexit 0\n' 755
   # arrangement|problem logged
   local -a rounds=(
     "fake_command /usr/bin/gzip 1 '' 'gzip: corrupt'|Problem decompressing: /tmp/qixin"
