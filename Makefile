@@ -3,7 +3,7 @@ BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-asan test demo bench package clean
+.PHONY: all deps build build-asan test demo bench fuzz package clean
 
 all: build
 
@@ -32,6 +32,11 @@ demo: deps
 
 bench: build
 	scripts/bench $(BUILD_DIR)
+
+# libFuzzer campaigns over the fuzz targets, FUZZ_SECONDS each (not part of `make test`, which replays
+# their corpora).
+fuzz:
+	scripts/fuzz
 
 package: build
 	scripts/make_package $(BUILD_DIR)
