@@ -48,6 +48,8 @@ void addOffered(const ppd_group_t& group, OfferedChoices& offered) {
 void addMarked(ppd_file_t* ppd, const ppd_group_t& group, MarkedDefaults& defaults) {
   for (int o = 0; o < group.num_options; ++o) {
     const ppd_option_t& option = group.options[o];
+    // Each option alone: marking one option may unmark another (PageSize and PageRegion).
+    ppdMarkOption(ppd, option.keyword, option.defchoice);
     const ppd_choice_t* marked = ppdFindMarkedChoice(ppd, option.keyword);
     defaults[option.keyword] = MarkedDefault{option.defchoice, marked ? marked->choice : ""};
   }
@@ -103,7 +105,6 @@ std::optional<MarkedDefaults> readMarkedDefaults(const std::string& path, std::s
     error = format("%s on line %d", ppdErrorString(status), line);
     return std::nullopt;
   }
-  ppdMarkDefaults(ppd.get());
   MarkedDefaults defaults;
   for (int g = 0; g < ppd.get()->num_groups; ++g) addMarked(ppd.get(), ppd.get()->groups[g], defaults);
   return defaults;

@@ -28,8 +28,8 @@ OfferedChoices offeredChoices(const std::string& ppdPath);
 // a PPD held in memory, as cupstestppd counts them. None when the text cannot be parsed.
 std::optional<int> defaultConflicts(const std::string& ppdText);
 
-// The default an option's *Default line names and the choice the library marks for it when every
-// option is set to its default (empty when it marks none).
+// The default an option's *Default line names and the choice the library marks when the option is
+// set to that default (empty when it marks none).
 struct MarkedDefault {
   std::string defchoice;
   std::string marked;
