@@ -55,7 +55,11 @@ void refreshPrinter(SetupState& state, const std::string& ppdDir, OptList& optio
   processPrinterConfig(state, printer.queueName);
 }
 
-bool isRefreshTemporaryName(std::string_view name) { return startsWith(name, "qixin") || startsWith(name, "qixot"); }
+// The prefixes of every temporary file the tool makes in /tmp (qixin, qixot for the refresh; QIX,
+// QIXLPD, QIXLPRNG for the probes).
+bool isOwnTemporaryName(std::string_view name) {
+  return startsWith(name, "qixin") || startsWith(name, "qixot") || startsWith(name, "QIX");
+}
 
 // A carried value "Custom.<size>" selects the option's Custom choice.
 bool marksValue(const MarkedDefault& option, const std::string& value) {
@@ -65,11 +69,10 @@ bool marksValue(const MarkedDefault& option, const std::string& value) {
 }  // namespace
 
 void removeRefreshLeftovers(SetupState& state) {
-  timespec runStart{};
-  clock_gettime(CLOCK_REALTIME, &runStart);
+  const timespec& runStart = state.runStart;
   std::string ppdDir = cupsPpdDirectory(state);
   std::string backupPath = backupPathFor(ppdDir + "/q.ppd", "q");
-  removeStaleFiles(state, "/tmp", isRefreshTemporaryName, runStart);
+  removeStaleFiles(state, "/tmp", isOwnTemporaryName, runStart);
   removeStaleFiles(state, ppdDir, isSiblingName, runStart);
   std::string backupDir = backupPath.substr(0, backupPath.rfind('/'));
   if (backupDir != ppdDir) removeStaleFiles(state, backupDir, isSiblingName, runStart);

@@ -18,9 +18,9 @@ int updatePrinterPPDs(SetupState& state, const std::string& ppdDir, PrinterList&
 void buildNewPPD(SetupState& state, const std::string& ppdDir, const OptList& options, int nOptions,
                  const PrinterEntry& printer, std::string& outputPath);
 
-// Removes what a killed earlier refresh left: its temporary files in /tmp (qixin*, qixot*) and the
-// temporary siblings beside the queue PPDs and their backups, only regular files owned by root
-// and older than this call. Runs before the queues are listed.
+// Removes what a killed earlier run left: its temporary files in /tmp (qixin*, qixot*, QIX*) and
+// the temporary siblings beside the queue PPDs and their backups, only regular files owned by root
+// and older than this run. Runs before the queues are listed.
 void removeRefreshLeftovers(SetupState& state);
 
 // Opens the rewritten PPD with the PPD library: 1 when it parses and every default carried into

@@ -32,7 +32,8 @@ inline SetupState quietState() {
 inline const std::string& scratchDir() {
   static std::string dir;
   if (dir.empty()) {
-    dir = "/tmp/orvo-fuzz-XXXXXX";
+    // Memory-backed when the machine has it: the targets write a file per input.
+    dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm/orvo-fuzz-XXXXXX" : "/tmp/orvo-fuzz-XXXXXX";
     if (!mkdtemp(dir.data())) std::abort();
     std::atexit([] { std::filesystem::remove_all(dir); });
   }
@@ -40,6 +41,8 @@ inline const std::string& scratchDir() {
 }
 
 inline void writeInput(const std::string& path, const uint8_t* data, size_t size) {
+  // A fresh file each time: rewriting one in place makes some file systems flush it to disk.
+  unlink(path.c_str());
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) std::abort();
   if (size > 0) std::fwrite(data, 1, size, file);
