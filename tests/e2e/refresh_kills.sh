@@ -22,7 +22,7 @@ case_kills_during_refresh_leave_every_ppd_whole() {
     pid=$!
     # The first kill comes before the refresh; each later one within a random queue of it (at most
     # its share of them), at a random moment of that queue's refresh.
-    begun=$((i == 1 ? 0 : 1 + RANDOM % (queues / rounds)))
+    begun=$((i == 1 ? 0 : 1 + RANDOM % (queues / rounds / 2 + 1)))
     until (($(cat "$RUN_LOG" 2>/dev/null | grep -c '^Printer = ') >= begun)) || ! _process_alive "$pid"; do
       sleep 0.005
     done

@@ -248,3 +248,18 @@ case_full_file_systems_leave_every_ppd_whole() {
     umount "$full"
   done
 }
+
+# A rewritten PPD that the PPD library cannot open is not installed: the queue keeps its PPD, the log says why.
+case_unreadable_new_ppd_is_not_installed() {
+  make_package
+  old_queue q
+  gzip -dc "$PKG/ppd/orvo002-pcl.ppd.gz" >/root/new.ppd
+  printf '*OpenGroup: A\n*OpenGroup: B\n' >>/root/new.ppd
+  gzip -c /root/new.ppd >"$PKG/ppd/orvo002-pcl.ppd.gz"
+  run_setup
+  assert_ppd_unchanged q
+  assert_log_order "New PPD for printer q in: /tmp/qixot" "Not installing /tmp/qixot" \
+    "for printer q: the PPD library cannot open it (OpenGroup without a CloseGroup first on line " \
+    "Copying  to /etc/cups/ppd/q.ppd: result=256"
+  assert_no_temp_files
+}
