@@ -35,8 +35,9 @@ bench: build
 
 # libFuzzer campaigns over the fuzz targets, FUZZ_SECONDS each (not part of `make test`, which replays
 # their corpora).
+FUZZ_SECONDS ?= 60
 fuzz:
-	scripts/fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
 package: build
 	scripts/make_package $(BUILD_DIR)
