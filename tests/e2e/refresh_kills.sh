@@ -20,8 +20,8 @@ case_kills_during_refresh_leave_every_ppd_whole() {
     rm -f "$RUN_LOG"
     (cd "$PACKAGE_DIR" && exec setsid bin/setup) </dev/null >/tmp/setup.out 2>&1 &
     pid=$!
-    # The first kill comes before the refresh; each later one within a random queue of it (at most
-    # its share of them), at a random moment of that queue's refresh.
+    # The first kill comes before the refresh; each later one once a random number of queues (up to
+    # half the round's share) have begun, at a random moment after, so the last run has work left.
     begun=$((i == 1 ? 0 : 1 + RANDOM % (queues / rounds / 2 + 1)))
     until (($(cat "$RUN_LOG" 2>/dev/null | grep -c '^Printer = ') >= begun)) || ! _process_alive "$pid"; do
       sleep 0.005
