@@ -16,7 +16,7 @@ build: deps
 
 build-asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVO_SANITIZE=ON
-	cmake --build $(ASAN_DIR) -j $(JOBS) --target unit_tests
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target unit_tests fuzz_replays
 
 # Every test: unit tests (plain and under ASan/UBSan), then the sandbox system and e2e scenarios.
 test: build build-asan
