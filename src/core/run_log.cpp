@@ -26,6 +26,7 @@ int openRunLog(SetupState& state, int userId) {
 
 int logLine(SetupState& state, const std::string& text) {
   if (text.empty()) return 0;
+  if (state.previewMode != 0) return 1;  // a preview keeps no record: it only prints its result
   std::FILE* out = state.logFile ? state.logFile : stderr;
   std::fwrite(text.data(), 1, text.size(), out);
   if (text.back() != '\n') std::fputc('\n', out);

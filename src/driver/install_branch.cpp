@@ -47,6 +47,12 @@ const char* installQuestion(int upgradeMode) {
 
 }  // namespace
 
+const char* packageOutcome(int upgradeMode) {
+  if (upgradeMode == 1) return "updated";
+  if (upgradeMode == 2) return "reinstalled";
+  return "installed";
+}
+
 void installBranch(SetupState& state) {
   resetPList(state.printers);
   takeOverPreviousInstallation(state);
@@ -59,6 +65,7 @@ void installBranch(SetupState& state) {
   }
   if (state.abandon == 1) {
     logLine(state, msg::kInsufficientData);
+    abandonResult(state.result, msg::kInsufficientData);
     finishRun(state);
   }
 
@@ -66,10 +73,12 @@ void installBranch(SetupState& state) {
     std::fputs(msg::kAbandonedByUser, stderr);
     std::fputs("\n", stderr);
     logLine(state, msg::kAbandonedByUser);
+    abandonResult(state.result, msg::kAbandonedByUser);
     finishRun(state);
   }
 
   goInstall(state, itemCount);
+  state.result.package = packageOutcome(state.upgradeMode);
 
   int printerCount = 0;
   getInstalledPrinters(state, state.printers, printerCount);
