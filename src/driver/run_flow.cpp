@@ -19,11 +19,13 @@
 #include "discovery/scheduler_detection.h"
 #include "discovery/selinux_support.h"
 #include "driver/command_line.h"
+#include "driver/deinstall_branch.h"
 #include "driver/install_branch.h"
 #include "driver/preview_branch.h"
+#include "driver/run_lock.h"
+#include "install/install_dir_check.h"
 #include "install/ppd_install_dir.h"
 #include "queues/ppd_locations.h"
-#include "uninstall/deinstallation.h"
 
 namespace {
 
@@ -100,6 +102,24 @@ const char* runKind(const SetupState& state) {
   return "install";
 }
 
+// One run at a time: a second run stops here, before it changes anything, its run log included.
+void takeRunLockOrStop(SetupState& state) {
+  long otherPid = 0;
+  if (takeRunLock(runLockDirectory(), state.runLockFd, otherPid) != 0) return;
+  std::fputs(format(msg::kRunLocked, otherPid).c_str(), stderr);
+  std::exit(0);
+}
+
+// Neither the root nor a system directory is ever installed into or removed from.
+void checkInstallDir(SetupState& state) {
+  if (isUsableInstallDir(state.installDir)) return;
+  std::string text = format(msg::kInstallDirNotOk, state.installDir.c_str());
+  std::fputs((text + "\n").c_str(), stderr);
+  logLine(state, text);
+  abandonResult(state.result, text);
+  finishRun(state);
+}
+
 void checkRoot(SetupState& state) {
   if (state.userId == 0) return;
   if (state.debugLevel > 0) std::fputs(msg::kMustBeRootDebug, stderr);
@@ -148,6 +168,7 @@ void runSetup(SetupState& state, int argc, char** argv) {
   parseFirstPass(state, argc, argv);
   state.result.start = std::time(nullptr);
   state.result.kind = runKind(state);
+  if (state.previewMode == 0) takeRunLockOrStop(state);  // a preview makes no lock file either
   if (state.deinstallMode == 0 && state.previewMode == 0 && state.seLinuxMode != 0) {
     std::fputs(msg::kSeLinuxModuleStep, stderr);
     installSeLinuxModule();  // its notes go to standard error: the log is not open yet
@@ -168,6 +189,7 @@ void runSetup(SetupState& state, int argc, char** argv) {
 
   // The description of the machine.
   checkRoot(state);
+  checkInstallDir(state);
   describePrintSystem(state);
   describePpdDirectories(state);
 

@@ -1,14 +1,10 @@
-// De-installation: removes the package's printer queues, their directories and start scripts,
+// Deleting the package: its printer queues, their directories and start scripts,
 // the package files and the package sub-directories.
 #pragma once
 
 #include <string>
 
 struct SetupState;
-
-// The -d branch: checks that the package is installed, asks for confirmation, removes it and
-// ends the process after closing the run log.
-[[noreturn]] void deinstallBranch(SetupState& state);
 
 // Deletes every queue of state.printers after the head, except empty names and "Default";
 // a name that is not one usable path component is only logged as skipped.
@@ -26,6 +22,11 @@ int deletePrinterDir(SetupState& state, const std::string& name);
 // not exist, cannot be read as a directory (nothing is then removed) or could not be removed.
 int removeTree(const std::string& path);
 
+// True when dir holds the package's information file (orvoInfo4.0 or orvoInfo2.0) as a
+// regular file: only such a directory has package files to remove.
+bool holdsInstallation(const std::string& dir);
+
 // Removes the package files and directories of installDir, logging each outcome; 0 when
-// installDir cannot be entered (nothing removed), else 1.
+// installDir is a system directory, holds no installation or cannot be entered (nothing
+// removed), else 1.
 int deletePackageFiles(SetupState& state);
