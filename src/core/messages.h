@@ -180,6 +180,19 @@ inline constexpr const char* kPpdFilesToInstall = "List of Ostra PPD files to in
 inline constexpr const char* kPpdIs = "PPD = %s.\n";
 inline constexpr const char* kPpdNotFound = "PPD NOT FOUND!\n";
 
+// Rollback.
+inline constexpr const char* kAskRollback =
+    "Do you want to put the refreshed Orvo printer queues back on the PPDs saved before their refresh?\n";
+inline constexpr const char* kAskRollbackPrinter = "Do you want to roll back printer: %s? ";
+inline constexpr const char* kRolledBack = "Rollback of printer %s: its PPD was put back from %s.";
+inline constexpr const char* kRollbackNoBackup = "Rollback of printer %s: no backup %s; left alone.";
+inline constexpr const char* kRollbackForeignBackup =
+    "Rollback of printer %s: %s is not a readable PPD of an older version of the package; left alone.";
+inline constexpr const char* kRollbackNothingNewer =
+    "Rollback of printer %s refused: its PPD is not newer than its backup %s; nothing newer to go back from.";
+inline constexpr const char* kRollbackFailed = "Rollback of printer %s failed: %s; its PPD is unchanged.";
+inline constexpr const char* kRolledBackCount = "Number of Orvo printers rolled back: %d.";
+
 // Preview.
 inline constexpr const char* kPreviewTitle =
     "Preview of an Orvo 4.0-0 installation into %s (package: %s); nothing is changed.\n\n";
@@ -212,6 +225,13 @@ inline constexpr const char* kSaving = "saving %s to %s: result=%d";
 inline constexpr const char* kCopying = "Copying %s to %s: result=%d";
 inline constexpr const char* kConfigUpdated = "processPrinterConfig(%s): updated.";
 inline constexpr const char* kUnsafeFileSkipped = "Skipping '%s': not a regular file, a link, or too large.";
+inline constexpr const char* kNotReplaced = "%s is left as it was: %s.";
+inline constexpr const char* kNotRefreshedNoBackup = "Not refreshing printer %s: its PPD could not be saved.";
+inline constexpr const char* kNewPpdUnreadable =
+    "Not installing %s for printer %s: the PPD library cannot open it (%s).";
+inline constexpr const char* kCarriedDefaultUnmarked =
+    "Not installing %s for printer %s: the carried default %s/%s is not the marked choice of its option.";
+inline constexpr const char* kStaleFileRemoved = "Removed %s, left by an earlier run.";
 
 // CUPS restart.
 inline constexpr const char* kCupsRestartCommand = "CUPS restart command:\"%s\"\n";

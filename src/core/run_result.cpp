@@ -55,6 +55,15 @@ QueueResult& RunResult::addQueue(const std::string& name) {
   return queues.back();
 }
 
+QueueResult& RunResult::addQueue(const PrinterEntry& printer) {
+  QueueResult& queue = addQueue(printer.queueName);
+  const std::string& model = printer.modelName;
+  bool quoted = model.size() >= 2 && model.front() == '"' && model.back() == '"';
+  queue.model = quoted ? model.substr(1, model.size() - 2) : model;
+  queue.ppd = printer.ppdPath;
+  return queue;
+}
+
 void abandonResult(RunResult& result, const std::string& reason) {
   result.abandoned = true;
   std::string text = reason;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/printer_entry.h"
+
 struct CarriedDefault {
   std::string option;
   std::string value;
@@ -43,6 +45,8 @@ struct RunResult {
   // The queue being worked on: the last one added.
   QueueResult* current() { return queues.empty() ? nullptr : &queues.back(); }
   QueueResult& addQueue(const std::string& name);
+  // A queue of the inventory: its name, its model without quotes and its PPD.
+  QueueResult& addQueue(const PrinterEntry& printer);
 };
 
 // Notes why the run was abandoned (a line of the run log, its line ends and blanks trimmed).

@@ -83,6 +83,7 @@ void installBranch(SetupState& state) {
   state.result.package = packageOutcome(state.upgradeMode);
 
   int printerCount = 0;
+  removeRefreshLeftovers(state);
   getInstalledPrinters(state, state.printers, printerCount);
   if (printerCount > 0) updatePrinterPPDs(state, state.ppdInstallDir, state.printers, printerCount, state.queryMode);
   restartCups(state);

@@ -48,16 +48,8 @@ std::vector<std::string> newPpdDirectories(const SetupState& state) {
   return dirs;
 }
 
-// The model text of a *ModelName line without its quotes.
-std::string unquoted(const std::string& text) {
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
-  return text;
-}
-
 void previewQueue(SetupState& state, const PrinterEntry& printer, const std::vector<std::string>& dirs) {
-  QueueResult& queue = state.result.addQueue(printer.queueName);
-  queue.model = unquoted(printer.modelName);
-  queue.ppd = printer.ppdPath;
+  QueueResult& queue = state.result.addQueue(printer);
   queue.version = 1;  // the inventory takes only queues on the package's version-1 PPDs
   std::string newPpd;
   for (const std::string& dir : dirs) {

@@ -22,6 +22,7 @@
 #include "driver/deinstall_branch.h"
 #include "driver/install_branch.h"
 #include "driver/preview_branch.h"
+#include "driver/rollback_branch.h"
 #include "driver/run_lock.h"
 #include "install/install_dir_check.h"
 #include "install/ppd_install_dir.h"
@@ -166,7 +167,7 @@ void runSetup(SetupState& state, int argc, char** argv) {
   state.groupId = static_cast<int>(getgid());
   state.seLinuxMode = seLinuxEnabled(state);
   parseFirstPass(state, argc, argv);
-  state.result.start = std::time(nullptr);
+  state.result.start = state.runStart.tv_sec;
   state.result.kind = runKind(state);
   if (state.previewMode == 0) takeRunLockOrStop(state);  // a preview makes no lock file either
   if (state.deinstallMode == 0 && state.previewMode == 0 && state.seLinuxMode != 0) {
@@ -196,5 +197,6 @@ void runSetup(SetupState& state, int argc, char** argv) {
   // The branch: each one ends the process.
   if (state.previewMode == 1) previewBranch(state);
   if (state.deinstallMode == 1) deinstallBranch(state);
+  if (state.rollbackMode == 1) rollbackBranch(state);
   installBranch(state);
 }

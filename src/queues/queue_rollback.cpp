@@ -55,7 +55,7 @@ std::vector<RolledOutQueue> findRolledOutQueues(SetupState& state) {
     if (!isUsableQueueName(queue.name)) continue;
     queue.ppdPath = dir + "/" + queue.name + ".ppd";
     queue.backupPath = backupPathFor(queue.ppdPath, queue.name);
-    queue.version = queuePpdVersion(state, queue.ppdPath);
+    queue.version = queuePpdVersion(queue.ppdPath);
     struct stat info {};
     bool hasBackup = lstat(queue.backupPath.c_str(), &info) == 0;
     if (queue.version == kCurrentPpdVersion || hasBackup) queues.push_back(std::move(queue));
@@ -69,9 +69,8 @@ int rollBackQueue(SetupState& state, const RolledOutQueue& queue) {
   if (queue.version != kCurrentPpdVersion)
     return leaveAlone(state, queue, msg::kRollbackNothingNewer, "nothing newer to go back from");
   struct stat info {};
-  if (lstat(queue.backupPath.c_str(), &info) != 0)
-    return leaveAlone(state, queue, msg::kRollbackNoBackup, "no backup");
-  int backupVersion = S_ISREG(info.st_mode) ? queuePpdVersion(state, queue.backupPath) : -1;
+  if (lstat(queue.backupPath.c_str(), &info) != 0) return leaveAlone(state, queue, msg::kRollbackNoBackup, "no backup");
+  int backupVersion = S_ISREG(info.st_mode) ? queuePpdVersion(queue.backupPath) : -1;
   if (backupVersion < 1 || backupVersion >= kCurrentPpdVersion)
     return leaveAlone(state, queue, msg::kRollbackForeignBackup, "backup not a PPD of the package");
 
