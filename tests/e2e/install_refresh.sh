@@ -39,6 +39,7 @@ case_new_installation_refreshes_every_old_queue() {
     "New installation" "List of Ostra Printers installed: 4." "List of Ostra PPD files to install: 4." \
     "PPD = /usr/share/ppd/vyr/orvo002-pcl.ppd.gz." "processPrinterConfig(office): updated."
   assert_log_contains "processNewPPD: Keeping new default *PageSize/Letter: B5 not offered."
+  for queue in office studio annex bay; do assert_log_contains "Printer = $queue with PPD=/etc/cups/ppd/$queue.ppd"$'\n'; done
   assert_cups_restarts 2
   assert_eq "$(fake_calls systemctl)" $'restart cups.service\nrestart cups.service' "systemctl calls"
 }
