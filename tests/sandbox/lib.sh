@@ -135,20 +135,6 @@ start_cupsd() {
   fail "start_cupsd: cupsd did not answer on 127.0.0.1:631 within 10 s"
 }
 
-stop_cupsd() {
-  local pid tries
-  pid=$(cat "$CUPSD_PIDFILE" 2>/dev/null) || fail "stop_cupsd: no cupsd was started"
-  kill -TERM "$pid" 2>/dev/null || true
-  for ((tries = 0; tries < 200; tries++)); do
-    if ! _process_alive "$pid"; then
-      rm -f "$CUPSD_PIDFILE"
-      return 0
-    fi
-    sleep 0.05
-  done
-  fail "stop_cupsd: cupsd (pid $pid) still runs 10 s after SIGTERM"
-}
-
 add_queue() {
   local out
   out=$(lpadmin -p "$1" -E -v socket://127.0.0.1:9100 -P "$2" 2>&1) ||

@@ -3,10 +3,12 @@
 # Case and file names stay clear of the words the probe looks for, as the probe sees this script run.
 # QIXLPMODE='' leaves the variable unset, so the probe decides.
 
-# A process list of a plain machine plus the given command lines.
+# A process list of a plain machine plus the given command lines; the probe's own grep shows in it, as
+# it does in a real one.
 fake_process_list() {
   local lines="UID          PID    PPID  C STIME TTY          TIME CMD
-root           1       0  0 10:00 ?        00:00:01 /sbin/init" line
+root           1       0  0 10:00 ?        00:00:01 /sbin/init
+root         977     812  0 10:00 pts/0    00:00:00 grep /usr/sbin/cupsd" line
   for line in "$@"; do lines+=$'\n'"root         812       1  0 10:00 ?        00:00:00 $line"; done
   fake_command /usr/bin/ps 0 "$lines"
 }

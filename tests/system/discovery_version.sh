@@ -10,7 +10,7 @@ assert_version_line() {
 case_version_sources_in_order() {
   write_file /etc/cups/printers.conf $'# Printer configuration file for CUPS v1.4.3\n# Written by cupsd\n'
   write_file /usr/share/cups/doc/index.html $'<HTML>\n<HEAD><TITLE>CUPS  1.3.7</TITLE>\n'
-  mkdir -p /usr/share/doc/cups-1.2
+  mkdir -p /usr/share/doc/cups-1.5
   # The PostScript test page in /etc before the one in /usr/share; the text one the other way round.
   write_file /etc/cups/data/testprint.ps $'%!PS\n(Printed Using CUPS v1.1.23) show\n'
   write_file /usr/share/cups/data/testprint.ps $'(Printed Using CUPS v1.2.0) show\n'
@@ -23,8 +23,8 @@ case_version_sources_in_order() {
     ":|CUPS Version : 2420 // 2.4.2"
     "fake_command /usr/bin/cups-config 0 1.0.0|CUPS Version : 1430 // # Printer configuration file for CUPS v1.4.3"
     "remove_command cups-config; write_file /etc/cups/printers.conf '# Printer configuration file for CUPS'|CUPS Version : 1370// <HEAD><TITLE>CUPS  1.3.7</TITLE>"
-    "rm /usr/share/cups/doc/index.html|CUPS Version : 1200// /usr/share/doc/cups-1.2"
-    "rmdir /usr/share/doc/cups-1.2|CUPS Version : 1123// (Printed Using CUPS v1.1.23) show"
+    "rm /usr/share/cups/doc/index.html|CUPS Version : 1500// /usr/share/doc/cups-1.5"
+    "rmdir /usr/share/doc/cups-1.5|CUPS Version : 1123// (Printed Using CUPS v1.1.23) show"
     "rm /etc/cups/data/testprint.ps /usr/share/cups/data/testprint.ps|CUPS Version : 1240// This page was Produced by CUPS V1.2.4."
     "rm /usr/share/cups/data/testprint /etc/cups/data/testprint|CUPS Version : 1400// CUPS Version not found. Reset to 1.4"
   )

@@ -10,9 +10,7 @@ package_on_plain_machine() {
   remove_command /usr/bin/qixgsfilter
   fake_command /usr/bin/chcon 0
   local name
-  for name in setup qixgsfilter nc ab libq.so README ppd/a.ppd.gz ppd/b.ppd.gz; do
-    write_file "/srv/orvo/$name" "$name" 600
-  done
+  for name in setup qixgsfilter nc ab libq.so README ppd/a.ppd.gz ppd/b.ppd.gz; do write_file "/srv/orvo/$name" "$name" 600; done
   write_file /srv/orvo/etc/ORVOINST.CONF "$1"
 }
 
@@ -30,31 +28,23 @@ modes() {
 case_new_installation_copies_every_destination_form() {
   package_on_plain_machine $'# package files\nsetup\t./bin\t00755\nqixgsfilter\t./bin\t00755\nnc\t./bin\nab\t./bin\n'$'libq.so\t./lib 00644\nREADME\t.\t00644\nppd/*.ppd.gz\t?\nstray\telsewhere\n'
   run_engine -s /srv/orvo -u /opt/vyr -p /opt/vyr/ppd -D 1
-
   assert_eq "$(modes /opt/vyr /opt/vyr/bin /opt/vyr/etc /opt/vyr/ppd)" "777 755 755 755" "directory modes"
-  # An item with mode 0 keeps the source's mode; "." installs under the file's own name.
-  assert_eq "$(modes /opt/vyr/bin/setup /opt/vyr/bin/qixgsfilter /opt/vyr/bin/nc)" "755 755 600" "bin modes"
-  assert_eq "$(modes /opt/vyr/lib /opt/vyr/lib/libq.so /opt/vyr/README)" "777 644 644" "./lib, its file, README"
-  [[ -f /opt/vyr/README ]] || fail "README is not a file"
+  # An item with mode 0 keeps the source's mode; "." installs under the file's own name; "ab" is too short.
+  assert_eq "$(modes /opt/vyr/bin/setup /opt/vyr/bin/qixgsfilter /opt/vyr/bin/nc /opt/vyr/lib /opt/vyr/lib/libq.so /opt/vyr/README)" \
+    "755 755 600 777 644 644" "file modes"
   assert_no_file /opt/vyr/bin/ab
-  assert_eq "$(ls /opt/vyr/ppd | tr '\n' ' ')" "a.ppd.gz b.ppd.gz " "PPDs copied by the glob"
+  assert_eq "$(ls /opt/vyr/ppd | xargs)" "a.ppd.gz b.ppd.gz" "PPDs copied by the glob"
   assert_file_exists /opt/vyr/orvoInfo4.0 /opt/vyr/etc/UNINSTALLORVO
   assert_eq "$(readlink /usr/bin/qixgsfilter)" /opt/vyr/bin/qixgsfilter "filter link"
-
-  assert_log_order "cd /srv/orvo." "setup after rpm in: /srv/orvo." \
-    "Changing execution rights of '/opt/vyr/ppd' to  00755." $'Installation directory: \'/opt/vyr\' OK. \n' \
-    $'Creating configuration file: \'/opt/vyr/orvoInfo3.0\'. \n' $'Creating printer start scripts. \n' \
-    $'goInstall: Starting copy loop for 8 items.\n' $'Copying file nc to /opt/vyr/bin. \n' \
+  assert_log_order "cd /srv/orvo." "setup after rpm in: /srv/orvo." "Changing execution rights of '/opt/vyr/ppd' to  00755." \
+    $'Installation directory: \'/opt/vyr\' OK. \n' $'Creating configuration file: \'/opt/vyr/orvoInfo3.0\'. \n' \
+    $'Creating printer start scripts. \n' $'goInstall: Starting copy loop for 8 items.\n' $'Copying file nc to /opt/vyr/bin. \n' \
     $'Changing execution rights of \'/opt/vyr/lib/libq.so\' to  00644.\n' $'Copying file ppd/*.ppd.gz to /opt/vyr/ppd. \n' \
     "Install manifest item stray rejected: destination 'elsewhere' is not a known form." \
     $'Link 1: /usr/bin/qixgsfilter linked to /opt/vyr/bin/qixgsfilter.\n'
   assert_log_lacks "Copying file ab " "WRONG"
   assert_contains "$(cat /tmp/engine.err)" $'goInstall[0]: setup ===> ./bin, o755.\n'
-  local calls
-  calls=$(fake_calls chcon)
-  assert_contains "$calls" "-R -u system_u /opt/vyr/bin"
-  assert_contains "$calls" "-u system_u /usr/bin/qixgsfilter"
-  assert_contains "$calls" "-t bin_t /opt/vyr/bin/qixgsfilter"
+  assert_eq "$(fake_calls chcon)" $'-u system_u /var/log/Orvo4.0_UpdateLog\n-R -u system_u /opt/vyr/bin\n-u system_u /usr/bin/qixgsfilter\n-t bin_t /opt/vyr/bin/qixgsfilter' "relabels"
 }
 
 # Installing over the package's own directory copies nothing before the first "?" item, everything after.
@@ -66,59 +56,51 @@ case_same_directory_copies_from_first_ppd_item_on() {
   write_file /opt/vyr/etc/ORVOINST.CONF $'early\t./sub\t00644\nppd/p.ppd.gz\t?\nlate\t./extra\t00644\n'
   mkdir -p /srv/ppd
   run_engine -s /opt/vyr -u /opt/vyr -p /srv/ppd
-
   assert_no_file /opt/vyr/sub/early
-  assert_file_exists /srv/ppd/p.ppd.gz
-  assert_eq "$(modes /opt/vyr/extra/late)" 644 "item after the first ?"
+  assert_eq "$(modes /srv/ppd/p.ppd.gz /opt/vyr/extra/late)" "600 644" "items from the first ? on"
   assert_log_lacks "setup after rpm" "Copying file early"
-  assert_log_order "Copying file ppd/p.ppd.gz to /srv/ppd. " "Copying file late to /opt/vyr/extra. "
 }
 
-case_failing_copy_is_marked_wrong_and_sets_no_mode() {
+# A failing copy is marked wrong and sets no mode; an existing filter link is left alone, and relabelled.
+case_failing_copy_and_existing_filter() {
   package_on_plain_machine $'libq.so\t./lib\t00644\n'
+  write_file /srv/other-filter "other"
+  ln -s /srv/other-filter /usr/bin/qixgsfilter
   fake_command /usr/bin/cp 1
   run_engine -s /srv/orvo -u /opt/vyr -p /opt/vyr/ppd
-
   assert_eq "$(fake_calls cp)" "libq.so /opt/vyr/lib" "cp arguments"
   assert_log_contains $'Copying file libq.so to /opt/vyr/lib. : WRONG!!!\n'
-  assert_log_lacks "Changing execution rights of '/opt/vyr/lib/libq.so'"
+  assert_log_lacks "Changing execution rights of '/opt/vyr/lib/libq.so'" "Link 1:"
+  assert_eq "$(readlink /usr/bin/qixgsfilter)" /srv/other-filter "existing link"
+  assert_log_order 'chcon SELinux for: "/usr/bin/chcon -u system_u /usr/bin/qixgsfilter 2>/dev/null": result: 0' \
+    'chcon SELinux for: "/usr/bin/chcon -t bin_t /opt/vyr/bin/qixgsfilter 2>/dev/null": result: 0'
 }
 
 # "?" items go to the PPD directory; without one to the CUPS model directory, without that to /tmp; a PPD
-# directory that cannot be made falls back to vyr in the model directory.
+# directory that cannot be made falls back to vyr in the model directory. When that is no directory at
+# all, the upgrade's backup archives nothing rather than the package.
 case_ppd_items_fall_back_to_model_dir_then_tmp() {
   package_on_plain_machine $'ppd/*.ppd.gz\t?\n'
   mkdir -p /srv/model
   run_engine -s /srv/orvo -u /opt/vyr -p "" -m /srv/model
-  assert_log_contains $'PPD installation dir: \n'
-  assert_eq "$(ls /srv/model | tr '\n' ' ')" "a.ppd.gz b.ppd.gz " "CUPS model directory"
-
+  assert_eq "$(ls /srv/model | xargs)" "a.ppd.gz b.ppd.gz" "CUPS model directory"
   run_engine -s /srv/orvo -u /opt/vyr -p "" -m /srv/no-model
   assert_file_exists /tmp/a.ppd.gz /tmp/b.ppd.gz
-  assert_log_contains "Copying file ppd/*.ppd.gz to /tmp. "
-
   rm /srv/model/*
   run_engine -s /srv/orvo -u /opt/vyr -p /srv/missing/ppd -m /srv/model
   assert_log_order "Could not create directory: /srv/missing/ppd" "Falling back to CUPS model dir: /srv/model" \
     "Copying file ppd/*.ppd.gz to /srv/model/vyr. "
-  assert_eq "$(modes /srv/model/vyr)" 766 "fallback PPD directory"
-  assert_eq "$(ls /srv/model/vyr | tr '\n' ' ')" "a.ppd.gz b.ppd.gz " "fallback PPD directory"
+  assert_eq "$(modes /srv/model/vyr) $(ls /srv/model/vyr | xargs)" "766 a.ppd.gz b.ppd.gz" "fallback PPD directory"
+  rm -rf /srv/model/vyr
+  write_file /srv/model/vyr "not a directory"
+  run_engine -s /srv/orvo -u /opt/vyr -p /srv/missing/ppd -m /srv/model -g 1
+  assert_log_order "Falling back to CUPS model dir: /srv/model" "Saved PPD files from: /srv/model/vyr." "To: $ARCHIVE."
+  assert_no_file "$ARCHIVE"
 }
 
-case_existing_filter_is_left_alone_and_relabelled_dangling_replaced() {
+case_dangling_filter_link_is_replaced() {
   package_on_plain_machine $'qixgsfilter\t./bin\t00755\n'
-  write_file /srv/other-filter "other"
-  ln -s /srv/other-filter /usr/bin/qixgsfilter
-  run_engine -s /srv/orvo -u /opt/vyr -p /opt/vyr/ppd
-
-  assert_eq "$(readlink /usr/bin/qixgsfilter)" /srv/other-filter "existing link"
-  assert_log_lacks "Link 1:"
-  assert_log_order 'chcon SELinux for: "/usr/bin/chcon -u system_u /usr/bin/qixgsfilter 2>/dev/null": result: 0' \
-    'chcon SELinux for: "/usr/bin/chcon -t bin_t /opt/vyr/bin/qixgsfilter 2>/dev/null": result: 0'
-  assert_contains "$(fake_calls chcon)" $'-u system_u /usr/bin/qixgsfilter\n-t bin_t /opt/vyr/bin/qixgsfilter'
-
-  # A link left dangling (its installation removed) is replaced by the new one.
-  rm /srv/other-filter
+  ln -s /srv/gone-filter /usr/bin/qixgsfilter
   run_engine -s /srv/orvo -u /srv/vyr2 -p /srv/vyr2/ppd
   assert_eq "$(readlink /usr/bin/qixgsfilter)" /srv/vyr2/bin/qixgsfilter "dangling link replaced"
   assert_log_contains $'Link 1: /usr/bin/qixgsfilter linked to /srv/vyr2/bin/qixgsfilter.\n'
@@ -128,20 +110,7 @@ case_unmakeable_installation_directory_ends_the_run() {
   package_on_plain_machine $'setup\t./bin\t00755\n'
   write_file /srv/blocker "x"
   run_engine -s /srv/orvo -u /srv/blocker/vyr -p /opt/vyr/ppd
-
-  assert_log_order "No VYR directory: '/srv/blocker/vyr' possible" \
-    "Could not find or create VYR directory : /srv/blocker/vyr" "Sorry to quit the installation." \
-    "Finishing Orvo 4.0-0 installation : "
+  assert_log_order "No VYR directory: '/srv/blocker/vyr' possible" "Could not find or create VYR directory : /srv/blocker/vyr" \
+    "Sorry to quit the installation." "Finishing Orvo 4.0-0 installation : "
   assert_log_lacks "Starting copy loop"
-  assert_no_file /opt/vyr/ppd
-}
-
-# When the PPD directory is no directory at all, the backup archives nothing rather than the package.
-case_backup_archives_nothing_when_ppd_directory_cannot_be_entered() {
-  package_on_plain_machine $'ppd/*.ppd.gz\t?\n'
-  write_file /srv/model/vyr "not a directory"
-  run_engine -s /srv/orvo -u /opt/vyr -p /srv/missing/ppd -m /srv/model -g 1
-
-  assert_log_order "Falling back to CUPS model dir: /srv/model" "Saved PPD files from: /srv/model/vyr." "To: $ARCHIVE."
-  assert_no_file "$ARCHIVE"
 }

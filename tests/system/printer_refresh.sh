@@ -1,18 +1,16 @@
 # The per-printer PPD refresh at the end of an install run: queue PPDs in /etc/cups/ppd made by hand,
 # the package unpacked under /srv, no scheduler (CUPS named by the environment, restarts answered by a
-# fake). The arranging helpers at the top are shared by cups_restart.sh, install_branch.sh and prompts.sh.
+# fake). The arranging helpers at the top are shared by cups_restart.sh and install_branch.sh.
 
 PKG=/srv/orvo-4.0-0
 SETUP_BIN=$PKG/setup
 PPDGEN=$ORVO_BUILD_DIR/ppdgen
-# Where this machine's run puts the package's PPDs (it has /usr/share/ppd).
-NEW_PPD_DIR=/usr/share/ppd/vyr
+NEW_PPD_DIR=/usr/share/ppd/vyr # where this machine's run puts the package's PPDs
 ORIGINALS=/root/original-ppds
 PCL_1100DN="Ostra LP-1100dn|pcl|orvo002-pcl.ppd.gz"
 
-# The package in $PKG: setup itself (the package directory is where setup lies), a manifest installing
-# it and the PPDs, and the new PPDs (marker 4.0) given as "MODEL|PDL|FILE" words (default: $PCL_1100DN).
-# Every CUPS restart is one call of a fake systemctl that succeeds, and one status line in the log.
+# The package in $PKG: setup, a manifest installing it and the PPDs, and the new PPDs (marker 4.0) given
+# as "MODEL|PDL|FILE" words (default: $PCL_1100DN). CUPS restarts go to a fake systemctl that succeeds.
 make_package() {
   local entry model pdl file
   (($# > 0)) || set -- "$PCL_1100DN"
@@ -30,7 +28,7 @@ make_package() {
 }
 
 # old_queue QUEUE [MODEL PDL [ppdgen options]]: a queue on an old package PPD (marker 1.5 unless an
-# option says otherwise; by default the model of $PCL_1100DN); a copy is kept to compare with.
+# option says otherwise), a copy kept to compare with.
 old_queue() {
   local queue=$1 model=${2:-Ostra LP-1100dn} pdl=${3:-pcl}
   shift $(($# < 3 ? $# : 3))
@@ -43,19 +41,12 @@ reset_machine() {
   cp -r "$ORIGINALS"/. /etc/cups/ppd/
 }
 
-# How many per-printer questions the last run put; the queues in the order the inventory listed them,
-# and the ones the refresh worked on, one a line; how many CUPS restarts the run logged.
-printer_questions() {
-  grep -o 'Do you want to update printer: ' /tmp/setup.out | wc -l
-}
+# The queues in the order the inventory listed them, and the ones the refresh worked on, one a line.
 listed_queues() {
   run_log | sed -n '/^List of Ostra Printers installed/,/^List of Ostra PPD files/s/^Printer : \(.*\)\.$/\1/p'
 }
 refreshed_queues() {
   run_log | sed -n 's/^Printer = \(.*\) with PPD=.*/\1/p'
-}
-restart_count() {
-  run_log | grep -c '^CUPS reset returned with: ' || true
 }
 
 assert_ppd_unchanged() {
@@ -67,71 +58,66 @@ assert_refreshed() {
   cmp -s "$ORIGINALS/$1.ppd" "/etc/cups/$1.ppd.rpmsave" || fail "no backup of the old PPD of queue $1"
 }
 
-assert_not_refreshed() {
-  assert_ppd_unchanged "$1"
-  assert_no_file "/etc/cups/$1.ppd.rpmsave"
-}
-
-# Without questions every queue on an old package PPD is refreshed, in list order (e2e/install_refresh.sh
-# shows the defaults kept and the queues left alone with a real scheduler).
+# Without questions every queue on an old package PPD is refreshed, in list order; a package PPD stored
+# plain in the fallback directory serves a model the package directory lacks; a model without a new PPD
+# keeps its PPD (the failed install copy logged) and still gets its configuration updated.
 case_refreshes_every_queue_in_list_order() {
   make_package "$PCL_1100DN" "Ostra LP-1100n|ps|orvo003-ps.ppd.gz"
-  # A package PPD stored plain in the fallback directory serves a model the package directory lacks.
   mkdir -p /opt/vyr/ppd
   "$PPDGEN" --model "Ostra LP-1100dtn" --pdl pxl --version 4.0 -o /opt/vyr/ppd/orvo001-pxl.ppd
   old_queue office2
   old_queue lab "Ostra LP-1100n" ps
   old_queue hall "Ostra LP-1100dtn" pxl
+  old_queue lonely "Ostra LP-1100n" pcl
   write_file /opt/vyr/office2/root/orvoConfig $'Name=office2\n%%ORVO_VERSION_1.0 built 2019\nx %%ORVO_VERSION_1.0\n' 640
+  write_file /opt/vyr/lonely/root/orvoConfig $'%%ORVO_VERSION_1.0\n'
   cp /usr/bin/gzip /root/gzip.real
   write_file /usr/bin/gzip $'#!/bin/sh\nprintf \'%s\\n\' "$*" >>/tmp/fake-calls/gzip.log\nexec /root/gzip.real "$@"\n' 755
 
   run_setup
   assert_eq "$(refreshed_queues)" "$(listed_queues)" "queues refreshed, in list order"
-  assert_eq "$(listed_queues | sort | xargs)" "hall lab office2" "queues listed"
-  assert_eq "$(cat /tmp/setup.out)" "" "questions"
+  assert_eq "$(listed_queues | sort | xargs)" "hall lab lonely office2" "queues listed"
   local queue
   for queue in office2 lab hall; do assert_refreshed "$queue"; done
   assert_log_contains $'Getting PPD from directory: '"$NEW_PPD_DIR"$'\nGetting PPD from directory: /opt/vyr/ppd\nPPD = /opt/vyr/ppd/orvo001-pxl.ppd.\n'
   # The compressed PPDs were copied to a ".gz" name and decompressed there; the plain one was not.
   assert_eq "$(fake_calls gzip | grep -c '^-d /tmp/qixin[A-Za-z0-9]\{6\}\.gz$')" 2 "gzip -d calls"
-  # Every marker line is replaced whole; other lines and the file's mode stay; nothing is left beside it.
-  assert_eq "$(cat /opt/vyr/office2/root/orvoConfig)" $'Name=office2\n%%ORVO_VERSION_3.0\n%%ORVO_VERSION_3.0' \
-    "office2 configuration"
-  assert_eq "$(stat -c %a /opt/vyr/office2/root/orvoConfig) $(ls /opt/vyr/office2/root)" "640 orvoConfig" \
-    "configuration mode and directory"
-  assert_eq "$(run_log | grep -c '^processPrinterConfig(')" 1 "configuration steps"
-  assert_no_file /opt/vyr/lab
+  # Every marker line is replaced whole; other lines, the file's mode stay; nothing is left beside it.
+  assert_eq "$(cat /opt/vyr/office2/root/orvoConfig)" $'Name=office2\n%%ORVO_VERSION_3.0\n%%ORVO_VERSION_3.0' "office2 configuration"
+  assert_eq "$(stat -c %a /opt/vyr/office2/root/orvoConfig) $(ls /opt/vyr/office2/root)" "640 orvoConfig" "configuration"
+  assert_ppd_unchanged lonely
+  cmp -s "$ORIGINALS/lonely.ppd" /etc/cups/lonely.ppd.rpmsave || fail "no backup for lonely"
+  assert_eq "$(run_log | sed -n '/^Processing Ostra PPD files for printer: lonely\./,/^Copying /p' | tail -n 3)" \
+    $'Getting PPD from directory: /opt/vyr/ppd\nPPD NOT FOUND!\nCopying  to /etc/cups/ppd/lonely.ppd: result=256' "lonely"
+  assert_eq "$(cat /opt/vyr/lonely/root/orvoConfig)" "%%ORVO_VERSION_3.0" "configuration of lonely"
   assert_eq "$(fake_calls systemctl)" $'restart cups.service\nrestart cups.service' "CUPS restarts"
 }
 
-case_missing_new_ppd_keeps_queue_ppd() {
+# With -q 1, per printer: yes (or an unrecognised answer) refreshes it, no skips it, all refreshes it and
+# the rest without asking, break stops there and the refresh does not restart CUPS. The question is on
+# standard output before the answer is read.
+case_answers_to_the_printer_question() {
   make_package
-  # Same model, other language; and a model the package has no PPD for at all.
-  old_queue office2 "Ostra LP-1100dn" ps
-  old_queue lab "Ostra LP-1100n" pcl
-  write_file /opt/vyr/office2/root/orvoConfig $'%%ORVO_VERSION_1.0\n'
-  mkdir -p /opt/vyr/ppd
-
-  run_setup
-  local queue block
-  for queue in office2 lab; do
-    assert_ppd_unchanged "$queue"
-    cmp -s "$ORIGINALS/$queue.ppd" "/etc/cups/$queue.ppd.rpmsave" || fail "no backup for $queue"
-    # This printer's block: both directories searched, then the failed install copy.
-    block=$(run_log | sed -n "/^Processing Ostra PPD files for printer: $queue\./,/^Copying /p")
-    assert_eq "$(sed '$d' <<<"$block")" "Processing Ostra PPD files for printer: $queue."$'\n'"Getting PPD from directory: $NEW_PPD_DIR"$'\nGetting PPD from directory: /opt/vyr/ppd\nPPD NOT FOUND!' "refresh of $queue"
-    [[ $(tail -n 1 <<<"$block") =~ ^Copying\ .*\ to\ /etc/cups/ppd/$queue\.ppd:\ result=[1-9][0-9]*$ ]] ||
-      fail "install copy for $queue not failed: $block"
+  old_queue one
+  old_queue two
+  local row answer refreshed questions restarts first second
+  for row in "y|1|2|2" "maybe|1|2|2" "n||2|2" "a|1 2|1|2" "tutti|1 2|1|2" "b||1|1"; do
+    IFS='|' read -r answer refreshed questions restarts <<<"$row"
+    reset_machine
+    ask_setup $'y\n'"$answer"$'\nn\n' -q 1
+    read -r first second <<<"$(listed_queues | xargs)"
+    refreshed=${refreshed/1/$first} refreshed=${refreshed/2/$second}
+    assert_eq "$(refreshed_queues | xargs)" "$refreshed" "queues refreshed after '$answer'"
+    assert_eq "$(grep -o 'Do you want to update printer: ' /tmp/setup.out | wc -l)" "$questions" "questions after '$answer'"
+    assert_eq "$(run_log | grep -c '^CUPS reset returned with: ')" "$restarts" "CUPS restarts after '$answer'"
+    assert_contains "$(cat /tmp/setup.out)" $'\nAnswer with y[es] or n[o], followed by <RETURN> please. '"Do you want to update printer: $first? "$'\nAnswer with y[es], n[o], or a[ll] = \'yes\' for all printers,\nor b[reak] for none, followed by <RETURN> please. '
   done
-  assert_eq "$(cat /opt/vyr/office2/root/orvoConfig)" "%%ORVO_VERSION_3.0" "configuration still updated"
-  assert_log_contains "processPrinterConfig(office2): updated."
-  assert_eq "$(restart_count)" 2 "CUPS restarts"
+  assert_ppd_unchanged "$second"
 }
 
-# gzip fails, gzip leaves no file, /tmp fills up while the new PPD is written, and /tmp is full before
-# the compressed new PPD is copied there: each time the queue keeps its PPD byte for byte, the failed
-# install copy is logged with its status, /tmp is left clean.
+# gzip fails, gzip leaves no file, /tmp fills up while the new PPD is written, /tmp is full before the
+# compressed new PPD is copied there: each time the queue keeps its PPD byte for byte, the failed install
+# copy is logged with its status, /tmp is left clean.
 case_failed_build_keeps_queue_ppd() {
   make_package
   old_queue office2 "Ostra LP-1100dn" pcl --pagesize A4
@@ -139,13 +125,10 @@ case_failed_build_keeps_queue_ppd() {
   cp /usr/bin/cp /root/cp.real
   write_file /root/gzip.filling $'#!/bin/sh\n/root/gzip.real "$@" || exit\ncat /dev/zero >/tmp/filler 2>/dev/null\nexit 0\n' 755
   write_file /root/cp.filling $'#!/bin/sh\n/root/cp.real "$@" || exit\ncase $3 in *.rpmsave.qixnew*) cat /dev/zero >/tmp/filler 2>/dev/null ;; esac\nexit 0\n' 755
-  # arrangement|problem logged
-  local -a rounds=(
+  local -a rounds=( # arrangement|problem logged
     "fake_command /usr/bin/gzip 1 '' 'gzip: corrupt'|Problem decompressing: /tmp/qixin"
     "fake_command /usr/bin/gzip 0|Problem opening: /tmp/qixin"
-    # A /tmp of its own, filled by gzip right after it decompressed for real.
     "mount -t tmpfs -o size=64k full /tmp; cp /root/gzip.filling /usr/bin/gzip|Problem opening: /tmp/qixot"
-    # A fresh /tmp filled by cp right after the backup copy: what is not copied whole cannot be decompressed.
     "umount /tmp; mount -t tmpfs -o size=64k full /tmp; cp /root/gzip.real /usr/bin/gzip; cat /root/cp.filling >/usr/bin/cp|Problem decompressing: /tmp/qixin[A-Za-z0-9]{6}\.gz for printer office2!$"
   )
   local round
@@ -157,8 +140,7 @@ case_failed_build_keeps_queue_ppd() {
     assert_ppd_unchanged office2
     grep -Eq "^${round#*|}" "$RUN_LOG" || fail "no '${round#*|}' in the log"
     assert_log_lacks "New PPD for printer"
-    [[ $(run_log | grep '^Copying .* to /etc/cups/ppd/office2.ppd: result=') =~ result=[1-9][0-9]*$ ]] ||
-      fail "install copy not failed"
+    [[ $(run_log | grep '^Copying .* to /etc/cups/ppd/office2.ppd: result=') =~ result=[1-9][0-9]*$ ]] || fail "install copy not failed"
     cmp -s "$ORIGINALS/office2.ppd" /etc/cups/office2.ppd.rpmsave || fail "no backup"
     assert_no_temp_files
   done
@@ -169,25 +151,19 @@ case_queue_names_with_shell_characters() {
   make_package
   # shellcheck disable=SC2016  # the names are meant literally
   local -a queues=('a;touch x' "it's \$(touch y) z" 'b`touch w`|touch v&')
-  local queue before
+  local queue
   for queue in "${queues[@]}"; do
     old_queue "$queue" "Ostra LP-1100dn" pcl --pagesize A4
     write_file "/opt/vyr/$queue/root/orvoConfig" $'%%ORVO_VERSION_1.0\n'
   done
-  stray_files() {
-    { find / -maxdepth 1; find /srv /root /tmp /etc/cups /opt /var/tmp; } | grep -E '/(x|y|w|v|x\.ppd.*)$' | sort || true
-  }
-  before=$(stray_files)
-
   run_setup
   for queue in "${queues[@]}"; do
     assert_refreshed "$queue"
     grep -q '^\*DefaultPageSize: A4$' "/etc/cups/ppd/$queue.ppd" || fail "'$queue' lost its page size"
     assert_eq "$(cat "/opt/vyr/$queue/root/orvoConfig")" "%%ORVO_VERSION_3.0" "configuration of '$queue'"
     assert_log_contains "saving /etc/cups/ppd/$queue.ppd to /etc/cups/$queue.ppd.rpmsave: result=0"
-    assert_log_contains "to /etc/cups/ppd/$queue.ppd: result=0"
   done
-  assert_eq "$(stray_files)" "$before" "files the queue names could have made"
+  assert_eq "$({ find / -maxdepth 1; find /srv /root /tmp /etc/cups /opt /var/tmp; } | grep -E '/(x|y|w|v)$' || true)" "" "files the names made"
 }
 
 # The configuration file is replaced only by a complete rewrite: on a full file system it stays as it was.
@@ -196,17 +172,12 @@ case_config_rewrite_failure_keeps_old_file() {
   old_queue q
   mkdir -p /opt/vyr/q/root
   mount -t tmpfs -o size=4k cfg /opt/vyr/q/root
-  local config=$'Name=q\n%%ORVO_VERSION_1.0\n'
-  write_file /opt/vyr/q/root/orvoConfig "$config"
+  write_file /opt/vyr/q/root/orvoConfig $'Name=q\n%%ORVO_VERSION_1.0\n'
   cat /dev/zero >/opt/vyr/q/root/filler 2>/dev/null || true
-  [[ $(df --output=avail /opt/vyr/q/root | tail -n 1) -eq 0 ]] || fail "the configuration file system is not full"
-
   run_setup
   assert_refreshed q
-  assert_eq "$(cat /opt/vyr/q/root/orvoConfig; echo .)" "$config." "configuration file"
-  assert_eq "$(ls /opt/vyr/q/root | tr '\n' ' ')" "filler orvoConfig " "configuration directory"
+  assert_eq "$(cat /opt/vyr/q/root/orvoConfig; ls /opt/vyr/q/root | xargs)" $'Name=q\n%%ORVO_VERSION_1.0\nfiller orvoConfig' "configuration"
   assert_log_lacks "processPrinterConfig(q)"
-  assert_log_order "Copying /tmp/qixot" "to /etc/cups/ppd/q.ppd: result=0" "CUPS reset returned with: 0"
 }
 
 # /etc/cups/ppd full, /etc/cups (backups and PPDs) on one full file system, /tmp full: every queue keeps

@@ -75,7 +75,8 @@ case_hostile_files_neither_followed_nor_waited_on() {
   [[ -p /opt/vyr/q2/root/orvoConfig ]] || fail "the FIFO of q2 was replaced"
   assert_log_contains "Skipping '/etc/cups/ppd/fifo.ppd': not a regular file, a link, or too large."
   assert_log_contains "Skipping printer queue 'tab\\011q': not a usable queue name."
-  assert_not_refreshed $'tab\tq'
+  assert_ppd_unchanged $'tab\tq'
+  assert_no_file $'/etc/cups/tab\tq.ppd.rpmsave'
   assert_contains "$(cat /tmp/setup.err)" "Unable to open '/opt/vyr/ppd/planted.ppd'!"
   assert_ppd_unchanged q5
   assert_log_contains "Finishing Orvo 4.0-0 installation : "

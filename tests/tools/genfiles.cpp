@@ -1,10 +1,8 @@
-// genfiles: runs one of setup's file writers or the installation probe on its own, for sandbox
-// scenarios that check the generated files as the system sees them.
+// genfiles: runs setup's un-installation script writer or the installation probe on its own, for
+// sandbox scenarios that check them as the system sees them.
 //
-//   genfiles info INSTALLDIR                   writeInfoFile
-//   genfiles upgrade INSTALLDIR                upgradeInfoFile
 //   genfiles uninstall INSTALLDIR PPDINSTALLDIR  writeUninstallScript (rm as found on PATH)
-//   genfiles find                              findPreviousInstall; prints "RESULT KIND DIR"
+//   genfiles find                                findPreviousInstall; prints "RESULT KIND DIR"
 //
 // Log lines go to standard error.
 #include <unistd.h>
@@ -15,21 +13,14 @@
 #include "core/setup_state.h"
 #include "discovery/command_locator.h"
 #include "install/existing_installation.h"
-#include "install/info_file.h"
 #include "install/uninstall_script.h"
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
-  SetupState state;
-  state.userId = static_cast<int>(getuid());
-  state.groupId = static_cast<int>(getgid());
-  if (command == "info" && argc == 3) {
-    state.installDir = argv[2];
-    writeInfoFile(state);
-  } else if (command == "upgrade" && argc == 3) {
-    state.installDir = argv[2];
-    upgradeInfoFile(state);
-  } else if (command == "uninstall" && argc == 4) {
+  if (command == "uninstall" && argc == 4) {
+    SetupState state;
+    state.userId = static_cast<int>(getuid());
+    state.groupId = static_cast<int>(getgid());
     state.installDir = argv[2];
     state.ppdInstallDir = argv[3];
     state.commands.rm = findCommand("rm").value_or("rm");
@@ -40,7 +31,7 @@ int main(int argc, char** argv) {
     int result = findPreviousInstall(dir, kind);
     std::printf("%d %d %s\n", result, kind, dir.c_str());
   } else {
-    std::fputs("usage: genfiles info|upgrade DIR | uninstall DIR PPDDIR | find\n", stderr);
+    std::fputs("usage: genfiles uninstall DIR PPDDIR | find\n", stderr);
     return 2;
   }
   return 0;

@@ -38,18 +38,19 @@ TEST(CommandLine, EachPassSettlesOnlyItsOwnOptions) {
       std::vector<int>({1, 0, 0, 7, 0}));
   EXPECT_EQ(state.installDir, "/opt/vyr");
   parseSecondPass(state, args.argc(), args.argv());
-  EXPECT_EQ(state.queryMode, 0);
-  EXPECT_EQ(state.debugLevel, 2);
+  EXPECT_EQ(std::vector<int>({state.queryMode, state.debugLevel}), std::vector<int>({0, 2}));
   EXPECT_EQ(state.manifestName, "other.conf");
   EXPECT_EQ(state.installDir, "/srv/other");
 }
 
-// A path that does not fit its field (-u, and -i alike) is never cut: the run stops before anything changes.
-TEST(CommandLineDeathTest, OverlongInstallDirectoryStopsBeforeAnythingChanges) {
+// A -u or -i argument of 255 characters fits its field; one more is never cut: the run stops at once.
+TEST(CommandLineDeathTest, ArgumentsUpTo255CharactersFit) {
   for (const char* option : {"-u", "-i"}) {
     SetupState state;
-    Argv args({"setup", option, std::string(256, 'a')});
-    EXPECT_EXIT(parseFirstPass(state, args.argc(), args.argv()), testing::ExitedWithCode(0),
+    Argv fits({"setup", option, std::string(255, 'a')});
+    EXPECT_EXIT((parseFirstPass(state, fits.argc(), fits.argv()), std::exit(7)), testing::ExitedWithCode(7), "");
+    Argv tooLong({"setup", option, std::string(256, 'a')});
+    EXPECT_EXIT(parseFirstPass(state, tooLong.argc(), tooLong.argv()), testing::ExitedWithCode(0),
                 std::string("argument of ") + option + " is longer than 255");
   }
 }

@@ -35,6 +35,9 @@ TEST_F(ManifestTest, EachLineFollowsTheFormatRules) {
       {" qixgsfilter ./bin 00755\n", nullptr, "", 0},
       {"# qixgsfilter ./bin 00755\n", nullptr, "", 0},
       {"\r\n", nullptr, "", 0},
+      // "@@NULL" anywhere in a line, a comment included, ends the list.
+      {"a ./bin\n# list ends at @@NULL here\nb ./bin\n", "a", "./bin", 0},
+      {"# header\n@@NULL\na ./bin\n", nullptr, "", 0},
   };
   for (const auto& [line, source, destination, mode] : rows) {
     write("etc/ORVOINST.CONF", line);
@@ -45,14 +48,6 @@ TEST_F(ManifestTest, EachLineFollowsTheFormatRules) {
     EXPECT_EQ(state_.manifest[0].destination, destination) << line;
     EXPECT_EQ(state_.manifest[0].mode, mode) << line;
   }
-}
-
-// "@@NULL" anywhere in a line, a comment included, ends the list.
-TEST_F(ManifestTest, EndMarkerAnywhereEndsTheList) {
-  write("etc/ORVOINST.CONF", "a ./bin\n# list ends at @@NULL here\nb ./bin\n");
-  EXPECT_EQ(getInfoData(state_), 1);
-  write("etc/ORVOINST.CONF", "# header\n@@NULL\na ./bin\n");
-  EXPECT_EQ(getInfoData(state_), 0);
 }
 
 // etc/ first, then the top of the source directory, for the default name and for -i's; none clears
@@ -75,25 +70,19 @@ TEST_F(ManifestTest, EtcIsPreferredAndBothPlacesAreSearchedForAnyName) {
 }
 
 // Limits of the manifest: 256 items, 47-character sources; what passes them is logged, never cut.
-TEST_F(ManifestTest, ItemLimitStopsReadingAndIsLogged) {
+TEST_F(ManifestTest, LimitsAreLoggedNeverCut) {
   std::string text;
-  for (int i = 0; i < kManifestMaxItems; ++i) text += "f" + std::to_string(i) + " ./bin\n";
-  write("etc/ORVOINST.CONF", text + "# a comment is no item\n");
-  EXPECT_EQ(getInfoData(state_), kManifestMaxItems);
-  EXPECT_FALSE(contains(log_.text(), "more than"));
-  write("etc/ORVOINST.CONF", text + "extra ./bin\nmore ./bin\n");
-  EXPECT_EQ(getInfoData(state_), kManifestMaxItems);
-  EXPECT_EQ(state_.manifest.back().source, "f255");
-  EXPECT_TRUE(contains(log_.text(), "Install manifest holds more than 256 items; the rest is not read.\n"));
-}
-
-TEST_F(ManifestTest, SourceLongerThan47CharactersIsRejectedAndLogged) {
+  for (int i = 0; i < kManifestMaxItems - 1; ++i) text += "f" + std::to_string(i) + " ./bin\n";
   const std::string fits(47, 's'), tooLong(48, 'l');
-  write("etc/ORVOINST.CONF", fits + " ./bin\n" + tooLong + " ./bin 00755\nnext ./bin\n");
-  ASSERT_EQ(getInfoData(state_), 2);
-  EXPECT_EQ(state_.manifest[0].source, fits);
-  EXPECT_EQ(state_.manifest[1].source, "next");
+  write("etc/ORVOINST.CONF", text + tooLong + " ./bin 00755\n" + fits + " ./bin\n# a comment is no item\n");
+  EXPECT_EQ(getInfoData(state_), kManifestMaxItems);
+  EXPECT_EQ(state_.manifest.back().source, fits);
   EXPECT_TRUE(contains(log_.text(), "Install manifest source longer than 47 characters rejected: " + tooLong + "\n"));
+  EXPECT_FALSE(contains(log_.text(), "more than"));
+  write("etc/ORVOINST.CONF", text + "last ./bin\nextra ./bin\nmore ./bin\n");
+  EXPECT_EQ(getInfoData(state_), kManifestMaxItems);
+  EXPECT_EQ(state_.manifest.back().source, "last");
+  EXPECT_TRUE(contains(log_.text(), "Install manifest holds more than 256 items; the rest is not read.\n"));
 }
 
 }  // namespace

@@ -22,8 +22,4 @@ TEST(OptListTest, FindsKeywordsExactlyAndCaseSensitivelyInOrderOfAddition) {
   }
 }
 
-TEST(OptListDeathTest, AbsentListEndsTheProcess) {
-  EXPECT_EXIT(addOptList(nullptr, newOptEntry()), testing::ExitedWithCode(1), "addOptList\\(NULL,...\\) Error!");
-}
-
 }  // namespace

@@ -2,43 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <tuple>
 #include <vector>
 
-#include "../tools/ppd_writer.h"
 #include "base/shell.h"
 #include "base/text.h"
 #include "test_support.h"
 
 namespace {
 
-// The text with the first `from` replaced by `to`; `from` must be there.
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   size_t at = text.find(from);
   EXPECT_NE(at, std::string::npos) << from;
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
-// The value of the first line "*Default<keyword>: value" of a text or a line, line end cut off.
+// The value of the first line "*Default<keyword>: value" of a text, line end cut off.
 std::string defaultOf(const std::string& text, const std::string& keyword) {
   const std::string key = "\n*Default" + keyword + ": ";
   size_t at = ("\n" + text).find(key);
   if (at == std::string::npos) return "(none)";
   at += key.size() - 1;
   return text.substr(at, text.find_first_of("\r\n", at) - at);
-}
-
-bool cupstestppdAccepts(const std::string& path) {
-  return runShell("cupstestppd -q -I filters " + shellWord(path) + " >/dev/null 2>&1") == 0;
-}
-
-// The option of a *Default line inside an option block of the generated PPDs; empty for any other line.
-std::string uiDefaultKeyword(const std::string& line) {
-  static const std::set<std::string> kUiOptions = {"PageSize",  "PageRegion", "Duplex",     "InputSlot",
-                                                   "MediaType", "Resolution", "ColorModel", "JCLEconomode"};
-  const std::string keyword = startsWith(line, "*Default") ? line.substr(8, line.find(':') - 8) : "";
-  return kUiOptions.count(keyword) ? keyword : "";
 }
 
 class CarryOverTest : public testing::Test {
@@ -52,45 +37,61 @@ class CarryOverTest : public testing::Test {
     }
     return readFile(this->out());
   }
-  // What a refresh does with two fixture PPDs: the old PPD's defaults, the new PPD's choices, the rewrite.
-  std::string carry(const std::string& oldPpd, const std::string& newPpd) {
-    OptList options;
-    int count = 0;
-    getQueueOptions(state_, fixturePath(oldPpd), options, count);
-    return rewrite(fixturePath(newPpd), options, count, offeredChoices(fixturePath(newPpd)));
-  }
   std::string out() const { return dir_ / "out.ppd"; }
   ScratchDir dir_;
   SetupState state_;
   LogCapture log_{state_};
 };
 
-// InputSlot sits in a sub-group, which the PPD library lists in its enclosing group: carried like
-// any other. ColorModel is the last option collected.
-TEST_F(CarryOverTest, CarriesOldDefaultsInsideUserInterfaceBlocksOnly) {
-  std::string output = carry("old_a4_default.ppd", "new_letter_default.ppd");
-  const std::pair<const char*, const char*> cases[] = {
-      {"PageSize", "A4"},
-      {"PageRegion", "A4"},
-      {"Duplex", "DuplexNoTumble"},
-      {"InputSlot", "Tray2"},
-      {"MediaType", "Labels"},
-      {"Resolution", "1200dpi"},
-      {"ColorModel", "Gray"},
-      {"JCLEconomode", "On"},
-      // Outside option blocks: page geometry, fonts, colour space and separations.
-      {"ImageableArea", "Letter"},
-      {"PaperDimension", "Letter"},
-      {"Font", "Courier"},
-      {"ColorSpace", "CMYK"},
-      {"ColorSep", "ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi"},
+// What a refresh does with two fixture PPDs: the old PPD's defaults carried into the new one where its
+// option offers the choice and the defaults stay free of conflicts, and only inside user-interface blocks
+// (InputSlot sits in a sub-group); the result is a PPD cupstestppd accepts.
+TEST_F(CarryOverTest, CarriesOfferedDefaultsInsideUserInterfaceBlocksOnly) {
+  struct Row {
+    const char* oldPpd;
+    const char* newPpd;
+    std::vector<std::pair<const char*, const char*>> defaults;
+    const char* logged;
+  } rows[] = {
+      {"old_a4_default.ppd",
+       "new_letter_default.ppd",
+       {{"PageSize", "A4"},
+        {"PageRegion", "A4"},
+        {"Duplex", "DuplexNoTumble"},
+        {"InputSlot", "Tray2"},
+        {"MediaType", "Labels"},
+        {"Resolution", "1200dpi"},
+        {"ColorModel", "Gray"},
+        {"JCLEconomode", "On"},
+        {"ImageableArea", "Letter"},
+        {"PaperDimension", "Letter"},
+        {"Font", "Courier"},
+        {"ColorSpace", "CMYK"},
+        {"ColorSep", "ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi"}},
+       "processNewPPD: Setting new option: *PageSize/A4.\n"},
+      {"old_a4_default.ppd",
+       "new_without_a4.ppd",
+       {{"PageSize", "Letter"}, {"Resolution", "600dpi"}, {"Duplex", "DuplexNoTumble"}},
+       "processNewPPD: Keeping new default *PageSize/Letter: A4 not offered.\n"},
+      {"old_conflicting_defaults.ppd",
+       "new_with_constraints.ppd",
+       {{"PageSize", "Env10"}, {"Duplex", "None"}},
+       "processNewPPD: Keeping new default *Duplex/None: DuplexTumble conflicts with other defaults.\n"},
   };
-  for (const auto& [keyword, value] : cases) EXPECT_EQ(defaultOf(output, keyword), value) << keyword;
-  EXPECT_TRUE(cupstestppdAccepts(out()));
-  EXPECT_TRUE(contains(log_.text(), "processNewPPD: Setting new option: *PageSize/A4.\n")) << log_.text();
+  for (const Row& row : rows) {
+    OptList options;
+    int count = 0;
+    getQueueOptions(state_, fixturePath(row.oldPpd), options, count);
+    const std::string newPpd = fixturePath(row.newPpd);
+    std::string output = rewrite(newPpd, options, count, offeredChoices(newPpd));
+    for (const auto& [keyword, value] : row.defaults) EXPECT_EQ(defaultOf(output, keyword), value) << keyword;
+    EXPECT_TRUE(contains(log_.text(), row.logged)) << row.logged;
+    EXPECT_EQ(runShell("cupstestppd -q -I filters " + shellWord(out()) + " >/dev/null 2>&1"), 0) << row.newPpd;
+  }
 }
 
-// Only a default that names one of its option's choices is collected (here not Resolution's), in file order.
+// Only a default that names one of its option's choices is collected (here not Resolution's), in file
+// order; a PPD the library cannot parse leaves list and count alone.
 TEST_F(CarryOverTest, CollectsOnlyDefaultsThatTheirOptionLists) {
   OptList options;
   int count = -1;
@@ -98,26 +99,13 @@ TEST_F(CarryOverTest, CollectsOnlyDefaultsThatTheirOptionLists) {
   std::string collected = std::to_string(count);
   for (const OptEntry& entry : options.entries) collected += " " + std::to_string(entry.index) + entry.keyword;
   EXPECT_EQ(collected, "7 1JCLEconomode 2PageSize 3PageRegion 4Duplex 5InputSlot 6MediaType 7ColorModel");
-}
 
-// Writing a choice the new option does not list would make a PPD that cupstestppd rejects.
-TEST_F(CarryOverTest, KeepsNewDefaultWhenTheOldChoiceIsNotOffered) {
-  std::string output = carry("old_a4_default.ppd", "new_without_a4.ppd");
-  EXPECT_EQ(defaultOf(output, "PageSize"), "Letter");
-  EXPECT_EQ(defaultOf(output, "Resolution"), "600dpi");
-  EXPECT_EQ(defaultOf(output, "Duplex"), "DuplexNoTumble");
-  EXPECT_TRUE(contains(log_.text(), "processNewPPD: Keeping new default *PageSize/Letter: A4 not offered.\n"));
-  EXPECT_TRUE(cupstestppdAccepts(out()));
-}
-
-TEST_F(CarryOverTest, KeepsNewDefaultWhenOldDefaultsConflictUnderNewConstraints) {
-  ASSERT_TRUE(cupstestppdAccepts(fixturePath("new_with_constraints.ppd")));
-  std::string output = carry("old_conflicting_defaults.ppd", "new_with_constraints.ppd");
-  EXPECT_EQ(defaultOf(output, "PageSize"), "Env10");
-  EXPECT_EQ(defaultOf(output, "Duplex"), "None");
-  EXPECT_TRUE(contains(
-      log_.text(), "processNewPPD: Keeping new default *Duplex/None: DuplexTumble conflicts with other defaults.\n"));
-  EXPECT_TRUE(cupstestppdAccepts(out()));
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(getQueueOptions(state_, fixturePath("not_a_ppd.ppd"), options, count), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Unable to open '" + fixturePath("not_a_ppd.ppd") + "' as a PPD file!\n");
+  EXPECT_EQ(count, 7);
+  EXPECT_EQ(options.entries.size(), 7u);
 }
 
 // Old defaults (one "Keyword: value" each) written into the old fixture, the new fixture with or
@@ -171,55 +159,29 @@ TEST_F(CarryOverTest, CarriesCustomValuesAndKeywordsOfEveryAllowedCharacter) {
   EXPECT_TRUE(contains(log_.text(), "processNewPPD: Keeping new default *XXGloss/Normal: Custom.3 not offered.\n"));
 }
 
-TEST_F(CarryOverTest, UnparsableOldPpdLeavesListAndCountAlone) {
-  for (const std::string& path : {fixturePath("not_a_ppd.ppd"), dir_ / "missing.ppd"}) {
-    OptList options;
-    addOptList(&options, OptEntry{"Duplex", "None", 1});
-    int count = 5;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(getQueueOptions(state_, path, options, count), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to open '" + path + "' as a PPD file!\n");
-    EXPECT_EQ(count, 5);
-    EXPECT_EQ(options.entries.size(), 1u);
-  }
-}
-
-// Whole lines, whatever their length and line end: a comment of 400 characters (with
-// "*DefaultPageSize" past character 255) and a *Default line of 330 characters inside
-// user-interface blocks, under every line-end style, with and without a final line end. Every
-// line but the rewritten *Default lines keeps its bytes; those end in a line feed, comments dropped.
+// Whole lines under every line-end style, with and without a final line end: a 400-character comment
+// holding "*DefaultPageSize" past character 255 passes untouched, a 330-character *Default line is
+// rewritten to its first word; only the rewritten lines change, and they end in a line feed.
 TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
-  ppdwriter::PpdRecipe recipe;
-  recipe.longLine = 400;
-  const std::string base = ppdwriter::ppdText(recipe);
-  ASSERT_NE(base.find("*DefaultPageSize", base.find("*% Media note") + 255), std::string::npos);
-  writeFile(dir_ / "plain.ppd", ppdwriter::ppdText(ppdwriter::PpdRecipe()));
-  const OfferedChoices offered = offeredChoices(dir_ / "plain.ppd");
   OptList options;
   addOptList(&options, OptEntry{"PageSize", "A4", 1});
-  addOptList(&options, OptEntry{"MediaType", "Labels", 2});
-
-  const std::string longDefault = "*DefaultDuplex: None % " + std::string(300, 'x');
-  const std::string input = replaced(base, "*DefaultDuplex: None\n", longDefault + "\n");
-  std::string expected = replaced(input, "*DefaultPageSize: Letter\n", "*DefaultPageSize: A4\n");
-  expected = replaced(expected, longDefault, "*DefaultDuplex: None");
-  expected = replaced(expected, "*DefaultMediaType: Plain\n", "*DefaultMediaType: Labels\n");
-  for (const char* end : {"\n", "\r\n", "\r"}) {
+  const OfferedChoices offered = {{"PageSize", {"A4", "Letter"}}, {"Duplex", {"None"}}};
+  const std::string note = "*% note " + std::string(260, '-') + " *DefaultPageSize: Letter " + std::string(110, '-');
+  for (const std::string end : {"\n", "\r\n", "\r"}) {
     for (bool finalEnd : {true, false}) {
-      // The text (LF ends) with `end` after each line; after a rewritten line a line feed.
-      auto withEnds = [&](const std::string& text, bool rewritten) {
-        std::string result;
-        for (size_t at = 0, next; at < text.size(); at = next + 1) {
-          next = text.find('\n', at);
-          result += text.substr(at, next - at);
-          if (next + 1 < text.size() || finalEnd)
-            result += rewritten && !uiDefaultKeyword(text.substr(at, next - at)).empty() ? "\n" : end;
-        }
-        return result;
+      auto ppd = [&](const std::string& pageSize, const std::string& duplex) {
+        return "*PPD-Adobe: \"4.3\"" + end + note + end + "*OpenUI *PageSize: PickOne" + end + pageSize +
+               "*PageSize A4: \"\"" + end + "*CloseUI: *PageSize" + end + "*OpenUI *Duplex: PickOne" + end + duplex +
+               "*CloseUI: *Duplex" + (finalEnd ? end : "");
       };
-      writeFile(dir_ / "new.ppd", withEnds(input, false));
-      EXPECT_EQ(rewrite(dir_ / "new.ppd", options, 2, offered), withEnds(expected, true))
-          << "line end " << (end[0] == '\r' ? (end[1] ? "CR LF" : "CR") : "LF") << ", final " << finalEnd;
+      writeFile(dir_ / "new.ppd",
+                ppd("*DefaultPageSize: Letter" + end, "*DefaultDuplex: None % " + std::string(300, 'x') + end));
+      EXPECT_EQ(rewrite(dir_ / "new.ppd", options, 1, offered), ppd("*DefaultPageSize: A4\n", "*DefaultDuplex: None\n"))
+          << "line end "
+          << (end == "\n"   ? "LF"
+              : end == "\r" ? "CR"
+                            : "CR LF")
+          << ", final " << finalEnd;
     }
   }
 }

@@ -78,10 +78,6 @@ TEST_F(InfoPrintersTest, KindSelectsFileAndSecondReadReplacesFirst) {
   EXPECT_EQ(state_.printerCount, 1);
 }
 
-TEST(PrinterListDeathTest, AbsentHeadEndsTheRun) {
-  EXPECT_EXIT(addPList(nullptr, PrinterEntry{}), testing::ExitedWithCode(1), "addPList\\(NULL,\\.\\.\\.\\) Error!");
-}
-
 TEST(IsUsableQueueName, OnePathComponentThatFits) {
   const std::pair<std::string, bool> cases[] = {{"office_2", true},
                                                 {std::string(79, 'x'), true},
