@@ -38,8 +38,8 @@ playbook() {
 
 # What setup may touch on host N, with checksums.
 host_files() {
-  on_host "$1" 'find /etc/cups /opt/vyr /var/log -printf "%p %y %m %u %g %s %l\n" | sort
-    find /etc/cups /opt/vyr /var/log -type f -exec sha256sum {} + | sort'
+  on_host "$1" 'for dir in /etc/cups /opt/vyr /var/log; do
+    [[ ! -e $dir ]] || find "$dir" -printf "%p %y %m %u %g %s %l\n" -type f -exec sha256sum {} +; done | sort'
 }
 
 case_playbook_rolls_out_previews_and_rolls_back() {
