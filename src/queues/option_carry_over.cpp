@@ -36,20 +36,34 @@ std::string defaultLineText(const std::string& starKeyword, const std::string& v
   return "*Default" + (starKeyword.empty() ? std::string() : starKeyword.substr(1)) + ": " + value + "\n";
 }
 
+// A value the user gave for an option that accepts custom values ("Custom.200x300",
+// "Custom.4x6in", "Custom.7"), spelt as the PPD format and the scheduler write it.
+bool isCustomValue(std::string_view value) { return value.size() > 7 && startsWith(value, "Custom."); }
+
+// Whether the new PPD accepts the old choice for the option: it lists that choice, or the choice
+// is a custom value and the option has the "Custom" choice (the PPD library gives PageSize and
+// PageRegion that choice only under *CustomPageSize True).
+bool offersChoice(const OfferedChoices& offered, const std::string& keyword, const std::string& choice) {
+  auto choices = offered.find(keyword);
+  if (choice.empty() || choices == offered.end()) return false;
+  return choices->second.count(choice) || (isCustomValue(choice) && choices->second.count("Custom"));
+}
+
 enum class Decision { kNewValue, kCarry, kNotOffered, kConflict };
 
 // One line of the new PPD and what becomes of it.
 struct PpdLine {
-  std::string text;         // the line as read, line end included
-  bool isDefault = false;   // a *Default line inside a user-interface block
-  std::string starKeyword;  // e.g. "*PageSize"
-  std::string newValue;     // the new PPD's own value
+  std::string text;           // the line as read, line end included
+  bool isDefault = false;     // the *Default line of an option
+  bool outsideBlock = false;  // given before or after the option's block
+  std::string starKeyword;    // e.g. "*PageSize"
+  std::string newValue;       // the new PPD's own value
   const OptEntry* old = nullptr;
   Decision decision = Decision::kNewValue;
 };
 
 std::string renderLine(const PpdLine& line) {
-  if (!line.isDefault) return line.text;
+  if (!line.isDefault || (line.outsideBlock && line.decision != Decision::kCarry)) return line.text;
   const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
   return defaultLineText(line.starKeyword, value);
 }
@@ -96,15 +110,18 @@ int getQueueOptions(SetupState& state, const std::string& ppdPath, OptList& list
   }
   int collected = 0;
   for (const PpdOptionDefault& option : *options) {
-    for (const std::string& choice : option.choices) {
-      // Names longer than the library's limit cannot come from it; they would not fit an entry.
-      if (choice != option.defchoice || option.keyword.size() > kOptNameMax || choice.size() > kOptNameMax) continue;
-      OptEntry entry = newOptEntry();
-      entry.keyword = option.keyword;
-      entry.choice = choice;
-      entry.index = ++collected;
-      addOptList(&list, entry);
-    }
+    // Names longer than the library's limit cannot come from it; they would not fit an entry.
+    if (option.keyword.size() > kOptNameMax) continue;
+    bool listed = false;
+    for (const std::string& choice : option.choices) listed = listed || choice == option.defchoice;
+    // The library cuts a default at kOptNameMax characters: a custom value that long may be cut.
+    bool custom = !listed && isCustomValue(option.defchoice) && option.defchoice.size() < kOptNameMax;
+    if ((!listed && !custom) || option.defchoice.size() > kOptNameMax) continue;
+    OptEntry entry = newOptEntry();
+    entry.keyword = option.keyword;
+    entry.choice = option.defchoice;
+    entry.index = ++collected;
+    addOptList(&list, entry);
   }
   count = collected;
   return collected;
@@ -122,18 +139,25 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
   while (readPpdLine(input, text)) {
     PpdLine line;
     line.text = text;
+    // JCL option blocks are option blocks like the others.
     if (insideUi) {
-      if (contains(text, "*CloseUI")) insideUi = false;
-    } else if (contains(text, "*OpenUI")) {
+      if (contains(text, "*CloseUI") || contains(text, "*JCLCloseUI")) insideUi = false;
+    } else if (contains(text, "*OpenUI") || contains(text, "*JCLOpenUI")) {
       insideUi = true;
     }
     // Only a line that begins with the keyword is a *Default line; the same text elsewhere
     // (inside a quoted value, say) is data and stays as it is.
     std::string value;
     std::optional<std::string> keyword;
-    if (insideUi && startsWith(text, "*Default")) keyword = parseDefaultLine(text, value);
+    if (startsWith(text, "*Default")) keyword = parseDefaultLine(text, value);
+    // Outside option blocks a *Default line is an option's only when it names an option of the
+    // new PPD (a PPD may give a default before its block, and the PPD library and the scheduler
+    // take it); any other (fonts, page geometry, colour space) is data. Such a line is rewritten
+    // only to carry the old choice.
+    if (keyword && !insideUi && !offered.count(keyword->substr(1))) keyword.reset();
     if (keyword) {
       line.isDefault = true;
+      line.outsideBlock = !insideUi;
       line.starKeyword = *keyword;
       while (!line.starKeyword.empty() &&
              (line.starKeyword.back() == '\n' || line.starKeyword.back() == '\r' || isBlank(line.starKeyword.back())))
@@ -141,9 +165,7 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
       line.newValue = value;
       line.old = findOpt(options, line.starKeyword);
       if (line.old) {
-        auto choices = offered.find(line.starKeyword.substr(1));
-        bool isOffered =
-            !line.old->choice.empty() && choices != offered.end() && choices->second.count(line.old->choice);
+        bool isOffered = offersChoice(offered, line.starKeyword.substr(1), line.old->choice);
         line.decision = isOffered ? Decision::kCarry : Decision::kNotOffered;
       }
     }
@@ -170,8 +192,12 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
         break;
       case Decision::kNewValue: break;
     }
-    const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
-    writeDefaultLine(output, line.starKeyword, value);
+    if (line.outsideBlock && line.decision != Decision::kCarry) {
+      std::fwrite(line.text.data(), 1, line.text.size(), output);
+    } else {
+      const std::string& value = line.decision == Decision::kCarry ? line.old->choice : line.newValue;
+      writeDefaultLine(output, line.starKeyword, value);
+    }
   }
   std::fflush(output);
 }

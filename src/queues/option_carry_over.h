@@ -15,18 +15,21 @@ struct SetupState;
 // cannot be a PPD option name, so such a line is copied unchanged.
 inline constexpr size_t kDefaultTextMax = 79;
 
-// Collects the default choice of every option of the PPD's top-level groups, in file order,
-// when that default names one of the option's choices; index = 1, 2, ... Returns the number
+// Collects the default choice of every option of the PPD's top-level groups, JCL options
+// included, in file order, when that default names one of the option's choices or is a custom
+// value ("Custom.200x300", shorter than kOptNameMax); index = 1, 2, ... Returns the number
 // collected and sets count to it. When the PPD library cannot parse the file, reports that on
 // standard error and returns 0 with the list and count untouched.
 int getQueueOptions(SetupState& state, const std::string& ppdPath, OptList& list, int& count);
 
 // Copies the new PPD from input to output, rewriting each line that begins with "*Default"
-// (not *DefaultColorSep) inside an *OpenUI ... *CloseUI block to "*Default<kw>: <value>" and a
-// line feed. The value is the old choice from `options` when `offered` (the new PPD's choices,
-// from offeredChoices) lists it and it brings the defaults into no conflict, else the first word
-// of the new PPD's own value. Every other line is copied byte for byte, whatever its length and
-// line end. Logs each decision.
+// (not *DefaultColorSep) inside an *OpenUI ... *CloseUI or *JCLOpenUI ... *JCLCloseUI block to
+// "*Default<kw>: <value>" and a line feed. The value is the old choice from `options` when
+// `offered` (the new PPD's choices, from offeredChoices) lists it, or it is a custom value and the
+// option has the "Custom" choice, and it brings the defaults into no conflict, else the first word
+// of the new PPD's own value. A *Default line outside the blocks that names an option of the new
+// PPD is rewritten only to carry the old choice. Every other line is copied byte for byte,
+// whatever its length and line end. Logs each decision.
 void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const OptList& options, int nOptions,
                    const OfferedChoices& offered);
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
+#include <vector>
 
 #include "../tools/ppd_writer.h"
 #include "base/shell.h"
@@ -31,10 +33,10 @@ bool cupstestppdAccepts(const std::string& path) {
   return runShell("cupstestppd -q -I filters " + shellWord(path) + " >/dev/null 2>&1") == 0;
 }
 
-// The option of a *Default line inside a user-interface block of the generated PPDs; empty for any other line.
+// The option of a *Default line inside an option block of the generated PPDs; empty for any other line.
 std::string uiDefaultKeyword(const std::string& line) {
-  static const std::set<std::string> kUiOptions = {"PageSize",  "PageRegion", "Duplex",    "InputSlot",
-                                                   "MediaType", "Resolution", "ColorModel"};
+  static const std::set<std::string> kUiOptions = {"PageSize",  "PageRegion", "Duplex",     "InputSlot",
+                                                   "MediaType", "Resolution", "ColorModel", "JCLEconomode"};
   const std::string keyword = startsWith(line, "*Default") ? line.substr(8, line.find(':') - 8) : "";
   return kUiOptions.count(keyword) ? keyword : "";
 }
@@ -75,8 +77,8 @@ TEST_F(CarryOverTest, CarriesOldDefaultsInsideUserInterfaceBlocksOnly) {
       {"MediaType", "Labels"},
       {"Resolution", "1200dpi"},
       {"ColorModel", "Gray"},
-      // Outside user-interface blocks: JCL options, page geometry, fonts, colour space and separations.
-      {"JCLEconomode", "Off"},
+      {"JCLEconomode", "On"},
+      // Outside option blocks: page geometry, fonts, colour space and separations.
       {"ImageableArea", "Letter"},
       {"PaperDimension", "Letter"},
       {"Font", "Courier"},
@@ -116,6 +118,57 @@ TEST_F(CarryOverTest, KeepsNewDefaultWhenOldDefaultsConflictUnderNewConstraints)
   EXPECT_TRUE(contains(
       log_.text(), "processNewPPD: Keeping new default *Duplex/None: DuplexTumble conflicts with other defaults.\n"));
   EXPECT_TRUE(cupstestppdAccepts(out()));
+}
+
+// Old defaults (one "Keyword: value" each) written into the old fixture, the new fixture with or
+// without custom page sizes, and the defaults of the rewrite ("(none)": the option is gone). Both
+// fixtures get an option whose name differs from XXSmoothing only in case.
+TEST_F(CarryOverTest, CarriesCustomValuesAndKeywordsOfEveryAllowedCharacter) {
+  const std::string twin =
+      "*OpenUI *XXsmoothing: PickOne\n*DefaultXXsmoothing: Off\n*XXsmoothing Off: \"\"\n"
+      "*XXsmoothing Fine: \"\"\n*CloseUI: *XXsmoothing\n*CloseGroup: Quality";
+  auto withDefaults = [](std::string text, const std::vector<std::string>& defaults) {
+    for (const std::string& line : defaults) {
+      std::string key = "\n*Default" + line.substr(0, line.find(':') + 1);
+      size_t at = text.find(key);
+      text.replace(at + 1, text.find('\n', at + 1) - at - 1, "*Default" + line);
+    }
+    return text;
+  };
+  const std::string oldText = replaced(readFile(fixturePath("old_odd_options.ppd")), "*CloseGroup: Quality", twin);
+  const std::string newText = replaced(readFile(fixturePath("new_odd_options.ppd")), "*CloseGroup: Quality", twin);
+  const std::string long39 = "Custom.1x" + std::string(30, '2'), long40 = long39 + "2";
+  const std::tuple<std::vector<std::string>, bool, std::vector<std::string>> cases[] = {
+      {{"PageSize: Custom.200x300", "XXDarkness: Custom.7", "XXGloss: Custom.3", "JCLEconomode: On"},
+       true,
+       {"PageSize: Custom.200x300", "XXDarkness: Custom.7", "XXGloss: Normal", "JCLEconomode: On"}},
+      {{"PageSize: Custom.10x15cm"}, true, {"PageSize: Custom.10x15cm"}},
+      {{"PageSize: Custom.4x6in"}, false, {"PageSize: Letter"}},
+      {{"PageSize: " + long39}, true, {"PageSize: " + long39}},
+      {{"PageSize: " + long40}, true, {"PageSize: Letter"}},
+      {{"PageSize: w288h432", "MediaType: 4x6.Photo", "XXOption_Duplexer: True", "XXHoles: 4"},
+       true,
+       {"PageSize: w288h432", "MediaType: 4x6.Photo", "XXOption_Duplexer: True", "XXHoles: (none)",
+        "XXFinishing: Staple"}},
+      {{"PageSize: 195x270mm", "XXSmoothing: Off", "XXsmoothing: Fine"},
+       true,
+       {"PageSize: 195x270mm", "XXSmoothing: Off", "XXsmoothing: Fine"}},
+      {{"PageSize: B-Oficio"}, true, {"PageSize: Letter"}},
+  };
+  for (const auto& [oldDefaults, customSizes, expected] : cases) {
+    writeFile(dir_ / "old.ppd", withDefaults(oldText, oldDefaults));
+    writeFile(dir_ / "new.ppd",
+              customSizes ? newText : replaced(newText, "*CustomPageSize True", "*CustomPageSize False"));
+    OptList options;
+    int count = 0;
+    getQueueOptions(state_, dir_ / "old.ppd", options, count);
+    std::string output = rewrite(dir_ / "new.ppd", options, count, offeredChoices(dir_ / "new.ppd"));
+    for (const std::string& line : expected) {
+      std::string keyword = line.substr(0, line.find(':'));
+      EXPECT_EQ(keyword + ": " + defaultOf(output, keyword), line) << oldDefaults[0];
+    }
+  }
+  EXPECT_TRUE(contains(log_.text(), "processNewPPD: Keeping new default *XXGloss/Normal: Custom.3 not offered.\n"));
 }
 
 TEST_F(CarryOverTest, UnparsableOldPpdLeavesListAndCountAlone) {
