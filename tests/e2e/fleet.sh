@@ -19,8 +19,7 @@ start_fleet() {
     on_host "$n" 'echo "DirtyCleanInterval 0" >>/etc/cups/cupsd.conf; start_cupsd; container_service_manager'
     echo "host$n ansible_host=10.200.$n.2" >>/tmp/inventory
   done
-  printf '%s\n' '[print_servers:vars]' ansible_user=root ansible_python_interpreter=/usr/bin/python3 \
-    ansible_ssh_private_key_file=/root/fleet/id \
+  printf '%s\n' '[print_servers:vars]' ansible_user=root ansible_ssh_private_key_file=/root/fleet/id \
     "ansible_ssh_common_args='-o UserKnownHostsFile=/root/fleet/known_hosts'" >>/tmp/inventory
   on_host 1 'make_old_queue office 2 pcl 1.0 PageSize=A4 Duplex=DuplexTumble
     make_old_queue studio 91 ps 1.5 ColorModel=Gray Resolution=1200dpi; save_ppds'
@@ -31,7 +30,7 @@ start_fleet() {
 # Runs the playbook on the three hosts at once; prints each host's counts of changed and failed tasks.
 playbook() {
   (cd "$ORVO_SOURCE_DIR/package/ansible" && HOME=/tmp/controller ansible-playbook -i /tmp/inventory -f 3 \
-    -e "orvo_package=$ORVO_BUILD_DIR/dist/orvo-4.0-0.tar.gz" -e orvo_serial=3 site.yml "$@") \
+    -e "orvo_package=$ORVO_BUILD_DIR/dist/orvo-4.0-0.tar.gz" site.yml "$@") \
     >/tmp/playbook.out 2>&1 || true
   awk '/^PLAY RECAP/ { recap = 1 } recap && NF > 1 && !/^PLAY/ { print $1, $4, $6 }' /tmp/playbook.out
 }
