@@ -49,6 +49,12 @@ class FileHandle {
   }
   ~FileHandle() { close(); }
   std::FILE* get() const { return file_; }
+  // Gives up ownership: the caller closes the stream.
+  std::FILE* release() {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    return file;
+  }
   explicit operator bool() const { return file_ != nullptr; }
   // Returns fclose's result (0 on success); a closed handle gives 0.
   int close() {

@@ -43,6 +43,8 @@ AnswerKind askYesNoAll(const std::string& question) { return ask(question, msg::
 
 bool readAnswer(std::string& buffer) {
   if (!readPiece(stdin, buffer, kAnswerMax)) return false;
+  // The answer ends at its first NUL byte: what follows it is never read as part of the answer.
+  if (size_t nul = buffer.find('\0'); nul != std::string::npos) buffer.resize(nul);
   while (buffer.size() > 1 && (buffer.back() == '\n' || buffer.back() == '\r')) buffer.pop_back();
   return true;
 }

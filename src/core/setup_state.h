@@ -43,6 +43,7 @@ struct SetupState {
   std::string logPath;
   std::FILE* logFile = nullptr;
   int logIsOpen = 0;
+  int runLockFd = -1;  // the one-run-at-a-time lock, held until the process ends
   CommandPaths commands;
   std::string sourceDir;
   std::string installDir = "/opt/vyr";

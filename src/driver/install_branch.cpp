@@ -10,6 +10,7 @@
 #include "core/setup_state.h"
 #include "install/directory_helpers.h"
 #include "install/existing_installation.h"
+#include "install/install_dir_check.h"
 #include "install/install_engine.h"
 #include "install/install_manifest.h"
 #include "queues/cups_restart.h"
@@ -26,7 +27,8 @@ void takeOverPreviousInstallation(SetupState& state) {
     return;
   }
   logLine(state, format(msg::kFoundExisting, state.previousDir.c_str()));
-  if (makeDir(state, state.previousDir, 0, 0755) < 0) {
+  // The recorded directory comes from a file any user can replace: it passes the same check as -u.
+  if (!isUsableInstallDir(state.previousDir) || makeDir(state, state.previousDir, 0, 0755) < 0) {
     logLine(state, format(msg::kInstallDirNotOk, state.previousDir.c_str()));
     return;
   }

@@ -19,6 +19,8 @@
 #include "discovery/selinux_support.h"
 #include "driver/command_line.h"
 #include "driver/install_branch.h"
+#include "driver/run_lock.h"
+#include "install/install_dir_check.h"
 #include "install/ppd_install_dir.h"
 #include "queues/ppd_locations.h"
 #include "uninstall/deinstallation.h"
@@ -90,6 +92,23 @@ void describePpdDirectories(SetupState& state) {
   choosePPDInstallDir(state, existingPpdDir, linkCount);
 }
 
+// One run at a time: a second run stops here, before it changes anything, its run log included.
+void takeRunLockOrStop(SetupState& state) {
+  long otherPid = 0;
+  if (takeRunLock(runLockDirectory(), state.runLockFd, otherPid) != 0) return;
+  std::fputs(format(msg::kRunLocked, otherPid).c_str(), stderr);
+  std::exit(0);
+}
+
+// Neither the root nor a system directory is ever installed into or removed from.
+void checkInstallDir(SetupState& state) {
+  if (isUsableInstallDir(state.installDir)) return;
+  std::string text = format(msg::kInstallDirNotOk, state.installDir.c_str());
+  std::fputs((text + "\n").c_str(), stderr);
+  logLine(state, text);
+  finishRun(state);
+}
+
 void checkRoot(SetupState& state) {
   if (state.userId == 0) return;
   if (state.debugLevel > 0) std::fputs(msg::kMustBeRootDebug, stderr);
@@ -129,6 +148,7 @@ void runSetup(SetupState& state, int argc, char** argv) {
   state.groupId = static_cast<int>(getgid());
   state.seLinuxMode = seLinuxEnabled(state);
   parseFirstPass(state, argc, argv);
+  takeRunLockOrStop(state);
   if (state.deinstallMode == 0 && state.seLinuxMode != 0) {
     std::fputs(msg::kSeLinuxModuleStep, stderr);
     installSeLinuxModule();  // its notes go to standard error: the log is not open yet
@@ -149,6 +169,7 @@ void runSetup(SetupState& state, int argc, char** argv) {
 
   // The description of the machine.
   checkRoot(state);
+  checkInstallDir(state);
   describePrintSystem(state);
   describePpdDirectories(state);
 

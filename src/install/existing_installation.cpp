@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/regular_file.h"
 #include "base/text.h"
+#include "queues/printer_list.h"
 
 namespace {
 
@@ -36,8 +38,9 @@ int findPreviousInstall(std::string& dir, int& kind) {
       if (candidate.size() > kInfoPathMax) return 0;
     }
     if (!pathExists(candidate)) continue;
-    FileHandle file(candidate, "r");
-    if (!file) continue;
+    // The file lies where any user can write: a link or a FIFO there is no information file.
+    FileHandle file;
+    if (openRegularFile(candidate, kInfoFileMax, file) != 1) continue;
     std::string line;
     while (readPiece(file.get(), line)) {
       line.resize(std::strlen(line.c_str()));  // a NUL byte ends the text of a line

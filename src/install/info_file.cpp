@@ -7,10 +7,12 @@
 #include <string>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "core/messages.h"
 #include "core/run_log.h"
 #include "core/setup_state.h"
+#include "queues/printer_list.h"
 
 namespace {
 
@@ -19,12 +21,21 @@ std::string infoDirectory(const SetupState& state) {
   return state.installDir.empty() ? std::string("/opt/vyr") : state.installDir;
 }
 
+// Mode and owner are set through the open file, so a link swapped in meanwhile is never followed.
+void setModeAndOwner(const SetupState& state, std::FILE* file, mode_t mode) {
+  fchmod(fileno(file), mode);
+  // An owner that cannot be set leaves root's; the file is usable either way.
+  [[maybe_unused]] int owned =
+      fchown(fileno(file), static_cast<uid_t>(state.userId), static_cast<gid_t>(state.groupId));
+}
+
 }  // namespace
 
 void writeInfoFile(SetupState& state) {
   const std::string path = infoDirectory(state) + "/orvoInfo4.0";
-  FileHandle file(path, "w");
-  if (!file) {
+  // The directory is writable by every user: the file is never written through a planted link.
+  FileHandle file;
+  if (openRegularFileForWriting(path, 0600, file) != 1) {
     logLine(state, format(msg::kCannotOpenFile, path.c_str()));
     return;
   }
@@ -44,10 +55,7 @@ void writeInfoFile(SetupState& state) {
       "#\n#\n"
       "%%QIXEND\n";
   std::fwrite(text.data(), 1, text.size(), file.get());
-  file.close();
-  chmod(path.c_str(), 0755);
-  // An owner that cannot be set leaves root's; the file is usable either way.
-  [[maybe_unused]] int owned = chown(path.c_str(), static_cast<uid_t>(state.userId), static_cast<gid_t>(state.groupId));
+  setModeAndOwner(state, file.get(), 0755);
 }
 
 void upgradeInfoFile(SetupState& state) {
@@ -55,14 +63,14 @@ void upgradeInfoFile(SetupState& state) {
   const std::string oldPath = dir + "/orvoInfo2.0";
   const std::string newPath = dir + "/orvoInfo4.0";
   FileHandle oldFile;
-  if (pathExists(oldPath)) oldFile = FileHandle(oldPath, "r");
+  if (pathExists(oldPath)) openRegularFile(oldPath, kInfoFileMax, oldFile);
   if (!oldFile) {
     logLine(state, format(msg::kCannotOpenFile, oldPath.c_str()));
     writeInfoFile(state);
     return;
   }
-  FileHandle newFile(newPath, "w");
-  if (!newFile) {
+  FileHandle newFile;
+  if (openRegularFileForWriting(newPath, 0644, newFile) != 1) {
     logLine(state, format(msg::kCannotOpenFile, newPath.c_str()));
     oldFile.close();
     writeInfoFile(state);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -28,6 +29,12 @@ constexpr const char* kFilterLink = "/usr/bin/qixgsfilter";
 // The SELinux type label always goes to the default location, wherever the package was installed.
 constexpr const char* kLabelledFilter = "/opt/vyr/bin/qixgsfilter";
 constexpr const char* kPpdArchive = "/var/tmp/OrvoPPDFiles%s.tar";
+
+// A symbolic link whose target does not exist.
+bool isDanglingLink(const char* path) {
+  struct stat info {};
+  return lstat(path, &info) == 0 && S_ISLNK(info.st_mode) && stat(path, &info) != 0 && errno == ENOENT;
+}
 
 void debugPrint(const SetupState& state, const std::string& text) {
   if (state.debugLevel > 0) std::fputs(text.c_str(), stderr);
@@ -205,6 +212,9 @@ void goInstall(SetupState& state, int itemCount) {
   logLine(state, loopLine);
   copyItems(state, itemCount, copySwitch);
 
+  // A link whose target is gone (an earlier installation elsewhere, removed) is replaced; a
+  // working link or a file there stays.
+  if (isDanglingLink(kFilterLink)) unlink(kFilterLink);
   if (!pathExists(kFilterLink)) {
     std::string target = state.installDir + "/bin/qixgsfilter";
     std::string line = format(msg::kLinked, 1, kFilterLink, target.c_str());

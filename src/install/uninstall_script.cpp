@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/shell.h"
 #include "base/text.h"
 #include "core/messages.h"
@@ -93,9 +94,10 @@ std::string scriptText(const SetupState& state) {
     text += format("%s %s\n", command, shellWord(path).c_str());
   };
   line("delFile", dir + "/orvoInfo4.0");
+  // The link first, while its target is still there for the script's "[ -f ]" test.
+  line("delFile", "/usr/bin/qixgsfilter");
   line("delFile", dir + "/bin/qixgsfilter");
   line("delFile", dir + "/bin/nc");
-  line("delFile", "/usr/bin/qixgsfilter");
   line("delFile", dir + "/bin/setup");
   line("delFile", dir + "/etc/orvo4.0.png");
   line("delFile", dir + "/etc/ORVOINST.CONF");
@@ -112,16 +114,18 @@ std::string scriptText(const SetupState& state) {
 void writeUninstallScript(SetupState& state) {
   const std::string dir = state.installDir.empty() ? std::string("/opt/vyr") : state.installDir;
   const std::string path = dir + "/etc/UNINSTALLORVO";
-  FileHandle file(path, "w");
-  if (!file) {
+  // Never written through a link; mode and owner are set through the open file.
+  FileHandle file;
+  if (openRegularFileForWriting(path, 0600, file) != 1) {
     logLine(state, format(msg::kCannotOpenFile, path.c_str()));
     return;
   }
   const std::string text = scriptText(state);
   std::fwrite(text.data(), 1, text.size(), file.get());
-  file.close();
-  chmod(path.c_str(), 0755);
+  fchmod(fileno(file.get()), 0755);
   // An owner that cannot be set leaves root's; the script still runs.
-  [[maybe_unused]] int owned = chown(path.c_str(), static_cast<uid_t>(state.userId), static_cast<gid_t>(state.groupId));
+  [[maybe_unused]] int owned =
+      fchown(fileno(file.get()), static_cast<uid_t>(state.userId), static_cast<gid_t>(state.groupId));
+  file.close();
   logLine(state, format(msg::kCreatedScript, path.c_str()));
 }

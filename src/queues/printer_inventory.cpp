@@ -2,12 +2,14 @@
 
 #include <cups/file.h>
 #include <dirent.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
 #include <memory>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "core/messages.h"
 #include "core/run_log.h"
@@ -140,8 +142,12 @@ int getPPDVersion(std::string_view line) {
 }
 
 std::optional<std::string> getPPDModel(SetupState& state, const std::string& path, int& pdlKind, int& modelId) {
-  // The CUPS file interface reads gzip-compressed PPDs as well as plain ones.
-  CupsFileHandle file(cupsFileOpen(path.c_str(), "r"));
+  // The CUPS file interface reads gzip-compressed PPDs as well as plain ones. The fallback
+  // directory lies in the shared installation directory: a link or FIFO there is not opened.
+  FileHandle plain;
+  int fd = openRegularFile(path, kQueuePpdMax, plain) == 1 ? dup(fileno(plain.get())) : -1;
+  CupsFileHandle file(fd >= 0 ? cupsFileOpenFd(fd, "r") : nullptr);
+  if (fd >= 0 && !file) close(fd);
   if (!file) {
     std::fputs(format(msg::kUnableToOpen, path.c_str()).c_str(), stderr);
     return std::nullopt;
@@ -188,8 +194,11 @@ int getInstalledPrinters(SetupState& state, PrinterList& printers, int& count) {
       std::string path = format("%s/%s", dir.c_str(), item->d_name);
       QueuePpdFacts facts;
       {
-        FileHandle file(path, "r");
-        if (!file) continue;
+        // Opened without following a link or waiting on a FIFO planted under a queue's name.
+        FileHandle file;
+        int opened = openRegularFile(path, kQueuePpdMax, file);
+        if (opened < 0) logLine(state, format(msg::kUnsafeFileSkipped, path.c_str()));
+        if (opened <= 0) continue;
         facts = scanQueuePpd(file.get());
       }
       // Only queues on the package's version-1 PPDs for a known language are refreshed.
@@ -197,7 +206,7 @@ int getInstalledPrinters(SetupState& state, PrinterList& printers, int& count) {
 
       std::string queueName(name.substr(0, name.size() - kQueuePpdSuffix.size()));
       if (!isUsableQueueName(queueName)) {
-        logLine(state, format(msg::kQueueNameSkipped, queueName.c_str()));
+        logLine(state, format(msg::kQueueNameSkipped, visibleName(queueName).c_str()));
         continue;
       }
       PrinterEntry entry;

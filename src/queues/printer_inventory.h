@@ -2,6 +2,8 @@
 // package's new PPD of a queue.
 #pragma once
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +15,8 @@ struct SetupState;
 // Lines of a queue PPD looked at for its model and marker, and the most characters one read takes.
 inline constexpr int kInventoryWindowLines = 30;
 inline constexpr size_t kPpdPieceMax = 255;
+// The largest queue PPD the inventory opens; PPDs are far smaller, so anything larger is no PPD.
+inline constexpr off_t kQueuePpdMax = off_t{64} << 20;
 
 // Where package PPDs are looked for when the package's own PPD directory has no match.
 inline constexpr const char* kFallbackPpdDir = "/opt/vyr/ppd";

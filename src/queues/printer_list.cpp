@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "core/messages.h"
 #include "core/run_log.h"
@@ -55,14 +56,27 @@ size_t stripLineEnd(std::string& text, size_t bound) {
 }
 
 bool isUsableQueueName(const std::string& name) {
+  auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; };
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.size() <= kQueueNameMax;
+         name.size() <= kQueueNameMax && std::none_of(name.begin(), name.end(), isControl);
+}
+
+std::string visibleName(const std::string& name) {
+  std::string shown;
+  for (char c : name) {
+    auto byte = static_cast<unsigned char>(c);
+    shown += (byte < 0x20 || byte == 0x7f) ? format("\\%03o", byte) : std::string(1, c);
+  }
+  return shown;
 }
 
 int readInfoPrinters(SetupState& state, int kind, PrinterList& list) {
   std::string path = format(kind == 1 ? kOldInfoFile : kInfoFile, state.installDir.c_str());
-  FileHandle file(path, "r");
-  if (!file) return 0;
+  // The file lies in the shared installation directory: no link, FIFO or endless file is read.
+  FileHandle file;
+  int opened = openRegularFile(path, kInfoFileMax, file);
+  if (opened < 0) logLine(state, format(msg::kUnsafeFileSkipped, path.c_str()));
+  if (opened <= 0) return 0;
 
   std::string line;
   bool inBlock = false;
@@ -77,11 +91,8 @@ int readInfoPrinters(SetupState& state, int kind, PrinterList& list) {
   clearPList(list);
   int taken = 0;
   while (readInfoLine(file.get(), line) && line != kPrintersEnd) {
-    // A name that does not fit its field is passed over whole, never cut to fit.
-    if (line.size() > kQueueNameMax) {
-      logLine(state, format(msg::kQueueNameSkipped, line.c_str()));
-      continue;
-    }
+    // Every line keeps its place, usable as a queue name or not: the head is always the block's
+    // first line. Whoever uses a name checks it (isUsableQueueName).
     if (taken == 0) {
       PrinterEntry& head = list.head();
       head.queueName = line;

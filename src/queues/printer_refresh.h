@@ -28,6 +28,3 @@ int installNewPPD(SetupState& state, const std::string& ppdPath, const std::stri
 
 // Copies the bytes of one file into another (created or truncated); true when all was written.
 bool copyFile(const std::string& from, const std::string& to);
-
-// Bumps the version marker of /opt/vyr/<queue>/root/orvoConfig; 1 when the file was rewritten.
-int processPrinterConfig(SetupState& state, const std::string& queueName);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/shell.h"
 #include "base/text.h"
 #include "core/messages.h"
@@ -18,6 +19,7 @@
 #include "core/run_log.h"
 #include "core/setup_state.h"
 #include "install/existing_installation.h"
+#include "install/install_dir_check.h"
 #include "queues/printer_list.h"
 
 namespace {
@@ -90,6 +92,21 @@ int removeTreeAt(int parentFd, const char* name) {
   return unlinkat(parentFd, name, AT_REMOVEDIR) == 0 ? 0 : -1;
 }
 
+// Deletes dir/relative, entering every directory on the way without following a link, so a
+// sub-directory of the installation swapped for a link (bin -> /usr/bin) leads nowhere.
+bool unlinkInside(const std::string& dir, std::string relative) {
+  Descriptor current(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  for (size_t slash = relative.find('/'); current.get() >= 0 && slash != std::string::npos;
+       slash = relative.find('/')) {
+    current = Descriptor(
+        openat(current.get(), relative.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    relative.erase(0, slash + 1);
+  }
+  struct stat info {};
+  return current.get() >= 0 && fstatat(current.get(), relative.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+         unlinkat(current.get(), relative.c_str(), 0) == 0;
+}
+
 void logCommand(SetupState& state, const std::string& command) {
   logLine(state, format(msg::kExecutingCommand, command.c_str()));
 }
@@ -123,6 +140,14 @@ void retireModelFile(SetupState& state, const std::string& name) {
 }
 
 }  // namespace
+
+bool holdsInstallation(const std::string& dir) {
+  for (const char* name : {"/orvoInfo4.0", "/orvoInfo2.0"}) {
+    struct stat info {};
+    if (lstat((dir + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) return true;
+  }
+  return false;
+}
 
 int removeTree(const std::string& path) {
   struct stat info {};
@@ -172,7 +197,7 @@ void deletePrinterQueues(SetupState& state) {
     const std::string name = state.printers.at(i).queueName;
     if (name.empty() || name == "Default") continue;
     if (!isUsableQueueName(name)) {
-      logLine(state, format(msg::kQueueNameSkipped, name.c_str()));
+      logLine(state, format(msg::kQueueNameSkipped, visibleName(name).c_str()));
       continue;
     }
     deletePrinterQueue(state, name);
@@ -182,13 +207,15 @@ void deletePrinterQueues(SetupState& state) {
 }
 
 int deletePackageFiles(SetupState& state) {
-  if (chdir(state.installDir.c_str()) != 0) {
+  if (!isUsableInstallDir(state.installDir) || !holdsInstallation(state.installDir) ||
+      chdir(state.installDir.c_str()) != 0) {
     logLine(state, format(msg::kInstallDirNotOk, state.installDir.c_str()));
     return 0;
   }
   for (const PackageFile& file : kPackageFiles) {
     std::string path = file.inInstallDir ? state.installDir + file.path : std::string(file.path);
-    bool deleted = entryExists(path) && unlink(path.c_str()) == 0;
+    bool deleted = file.inInstallDir ? unlinkInside(state.installDir, file.path + 1)
+                                     : entryExists(path) && unlink(path.c_str()) == 0;
     logLine(state, format(msg::kDeletingFile, path.c_str()) + (deleted ? msg::kOk : msg::kNotPossible));
   }
   for (const char* suffix : kPackageDirs) {
@@ -208,6 +235,14 @@ void deinstallBranch(SetupState& state) {
       std::fputs(text, stderr);
       logLine(state, text);
     }
+    finishRun(state);
+  }
+
+  // Package files are removed only where the package's information file shows an installation.
+  if (!holdsInstallation(state.installDir)) {
+    std::string text = format(msg::kInstallDirNotOk, state.installDir.c_str());
+    std::fputs((text + "\n").c_str(), stderr);
+    logLine(state, text);
     finishRun(state);
   }
 

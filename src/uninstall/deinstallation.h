@@ -26,6 +26,11 @@ int deletePrinterDir(SetupState& state, const std::string& name);
 // not exist, cannot be read as a directory (nothing is then removed) or could not be removed.
 int removeTree(const std::string& path);
 
+// True when dir holds the package's information file (orvoInfo4.0 or orvoInfo2.0) as a
+// regular file: only such a directory has package files to remove.
+bool holdsInstallation(const std::string& dir);
+
 // Removes the package files and directories of installDir, logging each outcome; 0 when
-// installDir cannot be entered (nothing removed), else 1.
+// installDir is a system directory, holds no installation or cannot be entered (nothing
+// removed), else 1.
 int deletePackageFiles(SetupState& state);

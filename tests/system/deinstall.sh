@@ -82,7 +82,8 @@ case_refused_queue_is_retried_once() {
   assert_no_file /opt/vyr/q1
 }
 
-# No information file, or -u naming a directory that does not exist: nothing is deleted.
+# No information file, or -u naming a directory that does not exist or holds no information file:
+# nothing is deleted.
 case_missing_install_dir_deletes_nothing() {
   fake_spooler
   deinstall y
@@ -91,10 +92,14 @@ case_missing_install_dir_deletes_nothing() {
   assert_log_lacks "Deleting"
 
   install_package /opt/vyr
-  deinstall y -u /srv/absent
-  assert_log_contains $'The installation directory:\n\t\'/srv/absent\'\ndoes not exist or is not OK.'
-  assert_log_lacks "Deleting file"
-  assert_file_exists /opt/vyr/orvo /usr/bin/qixgsfilter
+  install_package /srv/plain q2
+  rm /srv/plain/orvoInfo4.0
+  for dir in /srv/absent /srv/plain; do
+    deinstall y -u "$dir"
+    assert_log_contains $'The installation directory:\n\t\''"$dir"$'\'\ndoes not exist or is not OK.'
+    assert_log_lacks "Deleting"
+  done
+  assert_file_exists /opt/vyr/orvo /usr/bin/qixgsfilter /srv/plain/orvo /srv/plain/bin/setup /srv/plain/q2.sh
 }
 
 # A PRINTERS block of "Default" alone deletes no queue; -u with a trailing "/" keeps it in every path.
@@ -181,4 +186,30 @@ case_hostile_queue_names_reach_nothing() {
   assert_log_order "Deleting the Orvo printer: ok1." "Deleting the Orvo printer: sda." \
     "Deleting the Orvo printer: b;touch pwned2." "Deleting the Orvo printer: ok2."
   for name in ok1 ok2 sda "b;touch pwned2"; do assert_no_file "/opt/vyr/$name"; done
+}
+
+# The information file lies in the 0777 installation directory: uid 65534 replaces it with one whose
+# first name is too long and whose others hold NUL bytes, and puts a link in place of bin. An answer
+# with a NUL byte is no yes.
+case_information_file_planted_by_a_user() {
+  fake_spooler
+  install_package /opt/vyr keepq
+  write_file /opt/marker "beside the installation"
+  write_file /srv/victim/nc "not the package's"
+  chmod 777 /opt/vyr
+  setpriv --reuid 65534 --regid 65534 --clear-groups sh -c "rm /opt/vyr/orvoInfo4.0 &&
+    mv /opt/vyr/bin /opt/vyr/bin.old && ln -s /srv/victim /opt/vyr/bin &&
+    printf 'USRDIR /opt/vyr\n%%%%QIXBLOCK_PRINTERS_BEGIN\n%s\nkeepq\n..\\000x\n\\000\\000\n%%%%QIXBLOCK_PRINTERS_END\n' \
+    $(printf 'L%.0s' {1..80}) >/opt/vyr/orvoInfo4.0"
+  printf 'n\0yes\n' >/root/nul.in
+  QIXLPMODE=CUPS timeout 60 "$SETUP" -d </root/nul.in >/tmp/setup.out 2>/tmp/setup.err || fail "setup ended with $?"
+  assert_log_contains "Program abandoned by user."
+  assert_file_exists /opt/vyr/orvo /opt/vyr/keepq
+
+  deinstall y
+  assert_eq "$(fake_calls lpadmin)" "-xkeepq" "lpadmin calls"
+  assert_log_contains "Skipping printer queue '..\\000x': not a usable queue name."
+  assert_log_contains "Skipping printer queue '\\000\\000': not a usable queue name."
+  assert_no_file /opt/vyr/keepq /opt/vyr/bin
+  assert_file_exists /opt/marker /opt/vyr /srv/victim/nc
 }

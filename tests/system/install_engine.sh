@@ -105,7 +105,7 @@ case_ppd_items_fall_back_to_model_dir_then_tmp() {
   assert_eq "$(ls /srv/model/vyr | tr '\n' ' ')" "a.ppd.gz b.ppd.gz " "fallback PPD directory"
 }
 
-case_existing_filter_is_left_alone_and_relabelled() {
+case_existing_filter_is_left_alone_and_relabelled_dangling_replaced() {
   package_on_plain_machine $'qixgsfilter\t./bin\t00755\n'
   write_file /srv/other-filter "other"
   ln -s /srv/other-filter /usr/bin/qixgsfilter
@@ -116,6 +116,12 @@ case_existing_filter_is_left_alone_and_relabelled() {
   assert_log_order 'chcon SELinux for: "/usr/bin/chcon -u system_u /usr/bin/qixgsfilter 2>/dev/null": result: 0' \
     'chcon SELinux for: "/usr/bin/chcon -t bin_t /opt/vyr/bin/qixgsfilter 2>/dev/null": result: 0'
   assert_contains "$(fake_calls chcon)" $'-u system_u /usr/bin/qixgsfilter\n-t bin_t /opt/vyr/bin/qixgsfilter'
+
+  # A link left dangling (its installation removed) is replaced by the new one.
+  rm /srv/other-filter
+  run_engine -s /srv/orvo -u /srv/vyr2 -p /srv/vyr2/ppd
+  assert_eq "$(readlink /usr/bin/qixgsfilter)" /srv/vyr2/bin/qixgsfilter "dangling link replaced"
+  assert_log_contains $'Link 1: /usr/bin/qixgsfilter linked to /srv/vyr2/bin/qixgsfilter.\n'
 }
 
 case_unmakeable_installation_directory_ends_the_run() {

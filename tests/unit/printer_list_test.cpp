@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 const std::string kBegin = "%%QIXBLOCK_PRINTERS_BEGIN\n", kEnd = "%%QIXBLOCK_PRINTERS_END\n";
 
 // An installation directory whose information file the test writes, and a run log to read back.
@@ -39,7 +41,17 @@ TEST_F(InfoPrintersTest, BlockEdgeCases) {
       {"no END: names to the end of file", kBegin + "a\nb", 1, 2, {"a", "b"}},
       {"an empty line is a printer", kBegin + "a\n\nb\n" + kEnd, 1, 3, {"a", "", "b"}},
       {"carriage return stays in a name", kBegin + "a\r\n" + kEnd, 1, 1, {"a\r"}},
-      {"too long a name is passed over whole", kBegin + tooLong + "\n" + longest + "\n" + kEnd, 1, 1, {longest}},
+      // Unusable names keep their places: the head is always the block's first line.
+      {"too long a first name stays the head",
+       kBegin + tooLong + "\n" + longest + "\n" + kEnd,
+       1,
+       2,
+       {tooLong, longest}},
+      {"names with NUL bytes keep their places",
+       kBegin + "Default\n..\0x\n\0\0\nq\n"s + kEnd,
+       1,
+       4,
+       {"Default", "..\0x"s, "\0\0"s, "q"}},
   };
   for (const auto& [what, body, result, count, expected] : cases) {
     SCOPED_TRACE(what);
@@ -51,7 +63,6 @@ TEST_F(InfoPrintersTest, BlockEdgeCases) {
     EXPECT_EQ(state_.printerCount, count);
     EXPECT_EQ(names(), expected);
   }
-  EXPECT_EQ(log_.text(), "Skipping printer queue '" + tooLong + "': not a usable queue name.\n");
 }
 
 // Kind 1 reads orvoInfo2.0; a second read replaces the first; a missing file changes nothing.
@@ -76,6 +87,10 @@ TEST(IsUsableQueueName, OnePathComponentThatFits) {
       {"office_2", true}, {std::string(79, 'x'), true}, {"", false}, {".", false}, {"..", false},
       {"a/b", false},     {std::string(80, 'x'), false}};
   for (const auto& [name, usable] : cases) EXPECT_EQ(isUsableQueueName(name), usable) << name;
+  // NUL and other control characters: a NUL would cut the name short in any path built from it.
+  for (const std::string& name : {"..\0x"s, "\0"s, "a\rb"s, "a\x1b[2J"s, "a\x7f"s})
+    EXPECT_FALSE(isUsableQueueName(name)) << visibleName(name);
+  EXPECT_EQ(visibleName("..\0x\n\x1b"s), "..\\000x\\012\\033");
 }
 
 }  // namespace

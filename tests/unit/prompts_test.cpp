@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 // Substrings first (yes words, then no words, then all words on the four-way prompt), then the first character.
 TEST(ClassifyAnswer, FollowsTheRulesInOrderForBothPrompts) {
   const AnswerKind Y = kAnswerYes, N = kAnswerNo, A = kAnswerAll, B = kAnswerBreak, U = kAnswerUnrecognised;
@@ -73,12 +75,13 @@ std::pair<std::string, int> runChild(const std::function<int()>& body, const std
 // of 255 characters.
 TEST(ReadAnswer, ReadsOneLineAtATimeIn255CharacterPieces) {
   auto readAll = [] {
-    for (std::string buffer; readAnswer(buffer);) std::printf("[%s]", buffer.c_str());
+    for (std::string buffer; readAnswer(buffer);) std::printf("[%s]", (buffer + "|").c_str());
     return 0;
   };
   const std::string x255(255, 'x'), x45(45, 'x');
-  EXPECT_EQ(runChild(readAll, "yes\r\n\n\r\nno\n\r\n" + x255 + x45 + "\nlast").first,
-            "[yes][\n][\r][no][\r][" + x255 + "][" + x45 + "][last]");
+  // An answer ends at its first NUL byte: "n\0yes" is "n", not a yes.
+  EXPECT_EQ(runChild(readAll, "yes\r\n\n\r\nno\n\r\n" + x255 + x45 + "\nn\0yes\r\nlast"s).first,
+            "[yes|][\n|][\r|][no|][\r|][" + x255 + "|][" + x45 + "|][n|][last|]");
 }
 
 TEST(PromptOnTerminal, QuestionAndHintAreShownBeforeTheAnswerIsRead) {
