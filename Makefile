@@ -3,7 +3,7 @@ BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-asan test demo bench package clean
+.PHONY: all deps build build-asan test demo bench fuzz package clean
 
 all: build
 
@@ -16,7 +16,7 @@ build: deps
 
 build-asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVO_SANITIZE=ON
-	cmake --build $(ASAN_DIR) -j $(JOBS) --target unit_tests
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target unit_tests fuzz_replays
 
 # Every test: unit tests (plain and under ASan/UBSan), then the sandbox system and e2e scenarios.
 test: build build-asan
@@ -32,6 +32,12 @@ demo: deps
 
 bench: build
 	scripts/bench $(BUILD_DIR)
+
+# libFuzzer campaigns over the fuzz targets, FUZZ_SECONDS each (not part of `make test`, which replays
+# their corpora).
+FUZZ_SECONDS ?= 60
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
 package: build
 	scripts/make_package $(BUILD_DIR)

@@ -200,6 +200,13 @@ inline constexpr const char* kSaving = "saving %s to %s: result=%d";
 inline constexpr const char* kCopying = "Copying %s to %s: result=%d";
 inline constexpr const char* kConfigUpdated = "processPrinterConfig(%s): updated.";
 inline constexpr const char* kUnsafeFileSkipped = "Skipping '%s': not a regular file, a link, or too large.";
+inline constexpr const char* kNotReplaced = "%s is left as it was: %s.";
+inline constexpr const char* kNotRefreshedNoBackup = "Not refreshing printer %s: its PPD could not be saved.";
+inline constexpr const char* kNewPpdUnreadable =
+    "Not installing %s for printer %s: the PPD library cannot open it (%s).";
+inline constexpr const char* kCarriedDefaultUnmarked =
+    "Not installing %s for printer %s: the carried default %s/%s is not the marked choice of its option.";
+inline constexpr const char* kStaleFileRemoved = "Removed %s, left by an earlier run.";
 
 // CUPS restart.
 inline constexpr const char* kCupsRestartCommand = "CUPS restart command:\"%s\"\n";

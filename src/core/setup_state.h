@@ -2,6 +2,8 @@
 // main creates it and passes it by reference; nothing else in setup keeps mutable state.
 #pragma once
 
+#include <time.h>
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -72,4 +74,10 @@ struct SetupState {
   std::vector<ModelLink> modelLinks;
   bool baseDirsMade = false;  // makeBaseDirs runs once per process
   NewPpdIndex newPpdIndex;
+  // When the run began: temporary files older than this are leftovers of an earlier run.
+  timespec runStart = [] {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+  }();
 };

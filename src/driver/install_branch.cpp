@@ -74,6 +74,7 @@ void installBranch(SetupState& state) {
   goInstall(state, itemCount);
 
   int printerCount = 0;
+  removeRefreshLeftovers(state);
   getInstalledPrinters(state, state.printers, printerCount);
   if (printerCount > 0) updatePrinterPPDs(state, state.ppdInstallDir, state.printers, printerCount, state.queryMode);
   restartCups(state);

@@ -3,6 +3,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "base/format.h"
+
 // The PPD interface is deprecated in the CUPS library but is the one that reads a queue's
 // PPD the way the scheduler does; this file alone uses it.
 #pragma GCC diagnostic push
@@ -43,6 +45,17 @@ void addOffered(const ppd_group_t& group, OfferedChoices& offered) {
   for (int s = 0; s < group.num_subgroups; ++s) addOffered(group.subgroups[s], offered);
 }
 
+void addMarked(ppd_file_t* ppd, const ppd_group_t& group, MarkedDefaults& defaults) {
+  for (int o = 0; o < group.num_options; ++o) {
+    const ppd_option_t& option = group.options[o];
+    // Each option alone: marking one option may unmark another (PageSize and PageRegion).
+    ppdMarkOption(ppd, option.keyword, option.defchoice);
+    const ppd_choice_t* marked = ppdFindMarkedChoice(ppd, option.keyword);
+    defaults[option.keyword] = MarkedDefault{option.defchoice, marked ? marked->choice : ""};
+  }
+  for (int s = 0; s < group.num_subgroups; ++s) addMarked(ppd, group.subgroups[s], defaults);
+}
+
 }  // namespace
 
 std::optional<std::vector<PpdOptionDefault>> readPpdOptions(const std::string& path) {
@@ -81,6 +94,20 @@ std::optional<int> defaultConflicts(const std::string& ppdText) {
   if (!ppd.get()) return std::nullopt;
   ppdMarkDefaults(ppd.get());
   return ppdConflicts(ppd.get());
+}
+
+std::optional<MarkedDefaults> readMarkedDefaults(const std::string& path, std::string& error) {
+  error.clear();
+  PpdFile ppd(ppdOpenFile(path.c_str()));
+  if (!ppd.get()) {
+    int line = 0;
+    ppd_status_t status = ppdLastError(&line);
+    error = format("%s on line %d", ppdErrorString(status), line);
+    return std::nullopt;
+  }
+  MarkedDefaults defaults;
+  for (int g = 0; g < ppd.get()->num_groups; ++g) addMarked(ppd.get(), ppd.get()->groups[g], defaults);
+  return defaults;
 }
 
 #pragma GCC diagnostic pop

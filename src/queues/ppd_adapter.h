@@ -27,3 +27,14 @@ OfferedChoices offeredChoices(const std::string& ppdPath);
 // How many options conflict (UIConstraints) when every option is set to its default, for
 // a PPD held in memory, as cupstestppd counts them. None when the text cannot be parsed.
 std::optional<int> defaultConflicts(const std::string& ppdText);
+
+// The default an option's *Default line names and the choice the library marks when the option is
+// set to that default (empty when it marks none).
+struct MarkedDefault {
+  std::string defchoice;
+  std::string marked;
+};
+// Option keyword (without "*") -> its MarkedDefault, every option of the file included. None when
+// the library cannot parse the file; `error` then says why and on which line.
+using MarkedDefaults = std::map<std::string, MarkedDefault>;
+std::optional<MarkedDefaults> readMarkedDefaults(const std::string& path, std::string& error);

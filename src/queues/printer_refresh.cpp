@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "base/format.h"
@@ -20,6 +23,7 @@
 #include "queues/cups_restart.h"
 #include "queues/option_carry_over.h"
 #include "queues/ppd_adapter.h"
+#include "queues/ppd_replacement.h"
 #include "queues/printer_config.h"
 #include "queues/printer_inventory.h"
 
@@ -36,15 +40,65 @@ void refreshPrinter(SetupState& state, const std::string& ppdDir, OptList& optio
   logLine(state, format(msg::kPrinterWithPpd, printer.queueName.c_str(), printer.ppdPath.c_str()));
   int nOptions = 0;
   getQueueOptions(state, printer.ppdPath, options, nOptions);
-  savePPD(state, printer.ppdPath, printer.queueName);
+  // Without a backup the queue's PPD is the only copy of its defaults: it stays as it is.
+  if (!savePPD(state, printer.ppdPath, printer.queueName)) {
+    logLine(state, format(msg::kNotRefreshedNoBackup, printer.queueName.c_str()));
+    return;
+  }
   std::string outputPath;
   buildNewPPD(state, ppdDir, options, nOptions, printer, outputPath);
+  if (!outputPath.empty() && !checkNewPPD(state, outputPath, options, printer.queueName)) {
+    removeFile(outputPath);
+    outputPath.clear();
+  }
   installNewPPD(state, printer.ppdPath, outputPath);
   removeFile(outputPath);
   processPrinterConfig(state, printer.queueName);
 }
 
+// The prefixes of every temporary file the tool makes in /tmp (qixin, qixot for the refresh; QIX,
+// QIXLPD, QIXLPRNG for the probes).
+bool isOwnTemporaryName(std::string_view name) {
+  return startsWith(name, "qixin") || startsWith(name, "qixot") || startsWith(name, "QIX");
+}
+
+// A carried value "Custom.<size>" selects the option's Custom choice.
+bool marksValue(const MarkedDefault& option, const std::string& value) {
+  return option.marked == value || (startsWith(value, "Custom.") && option.marked == "Custom");
+}
+
 }  // namespace
+
+void removeRefreshLeftovers(SetupState& state) {
+  const timespec& runStart = state.runStart;
+  std::string ppdDir = cupsPpdDirectory(state);
+  std::string backupPath = backupPathFor(ppdDir + "/q.ppd", "q");
+  removeStaleFiles(state, "/tmp", isOwnTemporaryName, runStart);
+  removeStaleFiles(state, ppdDir, isSiblingName, runStart);
+  std::string backupDir = backupPath.substr(0, backupPath.rfind('/'));
+  if (backupDir != ppdDir) removeStaleFiles(state, backupDir, isSiblingName, runStart);
+}
+
+int checkNewPPD(SetupState& state, const std::string& newPpdPath, const OptList& options,
+                const std::string& queueName) {
+  std::string error;
+  std::optional<MarkedDefaults> defaults = readMarkedDefaults(newPpdPath, error);
+  if (!defaults) {
+    logLine(state, format(msg::kNewPpdUnreadable, newPpdPath.c_str(), queueName.c_str(), error.c_str()));
+    return 0;
+  }
+  for (const OptEntry& old : options.entries) {
+    auto option = defaults->find(old.keyword);
+    // Only a default that holds the old choice was carried; the others are the new PPD's own.
+    if (option == defaults->end() || option->second.defchoice != old.choice) continue;
+    if (!marksValue(option->second, old.choice)) {
+      logLine(state, format(msg::kCarriedDefaultUnmarked, newPpdPath.c_str(), queueName.c_str(), old.keyword.c_str(),
+                            old.choice.c_str()));
+      return 0;
+    }
+  }
+  return 1;
+}
 
 int updatePrinterPPDs(SetupState& state, const std::string& ppdDir, PrinterList& list, int count, int ask) {
   if (count <= 0) return 0;
@@ -143,17 +197,22 @@ std::string backupPathFor(const std::string& ppdPath, const std::string& queueNa
 
 int savePPD(SetupState& state, const std::string& ppdPath, const std::string& queueName) {
   std::string backup = backupPathFor(ppdPath, queueName);
-  int status = runShell(format("%s -f %s %s", shellWord(state.commands.cp).c_str(), shellWord(ppdPath).c_str(),
-                               shellWord(backup).c_str()));
+  int status = -1;
+  std::string reason;
+  int done = replaceByCopy(state, ppdPath, backup, ppdPath, status, reason);
   logLine(state, format(msg::kSaving, ppdPath.c_str(), backup.c_str(), status));
-  return status == 0 ? 1 : 0;
+  // A failed copy command speaks for itself in the status.
+  if (!done && status <= 0) logLine(state, format(msg::kNotReplaced, backup.c_str(), reason.c_str()));
+  return done;
 }
 
 int installNewPPD(SetupState& state, const std::string& ppdPath, const std::string& newPpdPath) {
-  int status = runShell(format("%s -f %s %s", shellWord(state.commands.cp).c_str(), shellWord(newPpdPath).c_str(),
-                               shellWord(ppdPath).c_str()));
+  int status = -1;
+  std::string reason;
+  int done = replaceByCopy(state, newPpdPath, ppdPath, ppdPath, status, reason);
   logLine(state, format(msg::kCopying, newPpdPath.c_str(), ppdPath.c_str(), status));
-  return status == 0 ? 1 : 0;
+  if (!done && status <= 0) logLine(state, format(msg::kNotReplaced, ppdPath.c_str(), reason.c_str()));
+  return done;
 }
 
 bool copyFile(const std::string& from, const std::string& to) {

@@ -138,7 +138,7 @@ case_failed_build_keeps_queue_ppd() {
   cp /usr/bin/gzip /root/gzip.real
   cp /usr/bin/cp /root/cp.real
   write_file /root/gzip.filling $'#!/bin/sh\n/root/gzip.real "$@" || exit\ncat /dev/zero >/tmp/filler 2>/dev/null\nexit 0\n' 755
-  write_file /root/cp.filling $'#!/bin/sh\n/root/cp.real "$@" || exit\ncase $3 in *.rpmsave) cat /dev/zero >/tmp/filler 2>/dev/null ;; esac\nexit 0\n' 755
+  write_file /root/cp.filling $'#!/bin/sh\n/root/cp.real "$@" || exit\ncase $3 in *.rpmsave.qixnew*) cat /dev/zero >/tmp/filler 2>/dev/null ;; esac\nexit 0\n' 755
   # arrangement|problem logged
   local -a rounds=(
     "fake_command /usr/bin/gzip 1 '' 'gzip: corrupt'|Problem decompressing: /tmp/qixin"
@@ -207,4 +207,59 @@ case_config_rewrite_failure_keeps_old_file() {
   assert_eq "$(ls /opt/vyr/q/root | tr '\n' ' ')" "filler orvoConfig " "configuration directory"
   assert_log_lacks "processPrinterConfig(q)"
   assert_log_order "Copying /tmp/qixot" "to /etc/cups/ppd/q.ppd: result=0" "CUPS reset returned with: 0"
+}
+
+# /etc/cups/ppd full, /etc/cups (backups and PPDs) on one full file system, /tmp full: every queue keeps
+# its PPD byte for byte, a backup is the complete old PPD or absent, a queue that cannot be backed up is
+# not refreshed, nothing is left beside the PPDs; with room again a second run refreshes every queue.
+case_full_file_systems_leave_every_ppd_whole() {
+  make_package
+  local queue round full logged
+  for queue in q1 q2 q3; do old_queue "$queue" "Ostra LP-1100dn" pcl --pagesize A4; done
+  cp -a /etc/cups /root/cups.saved
+  # file system filled|line logged for each queue
+  local -a rounds=(
+    "/etc/cups/ppd|Copying /tmp/qixot[A-Za-z0-9]{6} to /etc/cups/ppd/QUEUE.ppd: result=256"
+    "/etc/cups|Not refreshing printer QUEUE: its PPD could not be saved."
+    "/tmp|Problem (opening|decompressing): /tmp/qix.* for printer QUEUE!"
+  )
+  for round in "${rounds[@]}"; do
+    full=${round%%|*} logged=${round#*|}
+    rm -f /etc/cups/*.rpmsave "$RUN_LOG"
+    mount -t tmpfs -o size=1m full "$full"
+    cp -a /root/cups.saved/. /etc/cups/
+    cat /dev/zero >"$full/filler" 2>/dev/null || true
+    run_setup
+    for queue in q1 q2 q3; do
+      assert_ppd_unchanged "$queue"
+      [[ ! -e /etc/cups/$queue.ppd.rpmsave ]] || cmp -s "$ORIGINALS/$queue.ppd" "/etc/cups/$queue.ppd.rpmsave" ||
+        fail "incomplete backup of $queue"
+      grep -Eq "^${logged//QUEUE/$queue}$" "$RUN_LOG" || fail "$full: no '$logged' for $queue"
+    done
+    rm "$full/filler" "$RUN_LOG"
+    run_setup
+    for queue in q1 q2 q3; do
+      assert_refreshed "$queue"
+      grep -q '^\*DefaultPageSize: A4$' "/etc/cups/ppd/$queue.ppd" || fail "$queue lost its page size"
+      cupstestppd -q -I filters "/etc/cups/ppd/$queue.ppd" || fail "new PPD of $queue fails cupstestppd"
+    done
+    assert_eq "$(ls /etc/cups /etc/cups/ppd | grep -c qixnew || true)" 0 "temporary files beside the PPDs"
+    assert_no_temp_files
+    umount "$full"
+  done
+}
+
+# A rewritten PPD that the PPD library cannot open is not installed: the queue keeps its PPD, the log says why.
+case_unreadable_new_ppd_is_not_installed() {
+  make_package
+  old_queue q
+  gzip -dc "$PKG/ppd/orvo002-pcl.ppd.gz" >/root/new.ppd
+  printf '*OpenGroup: A\n*OpenGroup: B\n' >>/root/new.ppd
+  gzip -c /root/new.ppd >"$PKG/ppd/orvo002-pcl.ppd.gz"
+  run_setup
+  assert_ppd_unchanged q
+  assert_log_order "New PPD for printer q in: /tmp/qixot" "Not installing /tmp/qixot" \
+    "for printer q: the PPD library cannot open it (OpenGroup without a CloseGroup first on line " \
+    "Copying  to /etc/cups/ppd/q.ppd: result=256"
+  assert_no_temp_files
 }

@@ -83,9 +83,17 @@ TEST(PrinterListDeathTest, AbsentHeadEndsTheRun) {
 }
 
 TEST(IsUsableQueueName, OnePathComponentThatFits) {
-  const std::pair<std::string, bool> cases[] = {
-      {"office_2", true}, {std::string(79, 'x'), true}, {"", false}, {".", false}, {"..", false},
-      {"a/b", false},     {std::string(80, 'x'), false}};
+  const std::pair<std::string, bool> cases[] = {{"office_2", true},
+                                                {std::string(79, 'x'), true},
+                                                {"", false},
+                                                {".", false},
+                                                {"..", false},
+                                                {"a/b", false},
+                                                {std::string(80, 'x'), false},
+                                                {std::string("a\0b", 3), false},
+                                                {"a\tb", false},
+                                                {"a\x7f", false},
+                                                {"caf\xc3\xa9", true}};
   for (const auto& [name, usable] : cases) EXPECT_EQ(isUsableQueueName(name), usable) << name;
   // NUL and other control characters: a NUL would cut the name short in any path built from it.
   for (const std::string& name : {"..\0x"s, "\0"s, "a\rb"s, "a\x1b[2J"s, "a\x7f"s})

@@ -37,4 +37,28 @@ TEST(BackupPathFor, CutsAfterTheFirstPpdDirectory) {
   for (const auto& [ppdPath, queue, backup] : cases) EXPECT_EQ(backupPathFor(ppdPath, queue), backup) << ppdPath;
 }
 
+// A rewritten PPD is installed only when the library opens it and marks every carried default.
+TEST(CheckNewPPD, RefusesUnreadablePpdOrUnmarkedCarriedDefault) {
+  ScratchDir dir;
+  std::string ppd = readFile(fixturePath("new_letter_default.ppd"));
+  const std::tuple<std::string, const char*, int, const char*> cases[] = {
+      // PPD text, carried PageSize, accepted, logged
+      {ppd, "Letter", 1, ""},
+      {ppd, "A4", 1, ""},  // not carried: the new PPD's own default stays
+      {readFile(fixturePath("not_a_ppd.ppd")), "A4", 0, "the PPD library cannot open it ("},
+      {ppd.substr(0, ppd.find("*DefaultPageSize")) + "*DefaultPageSize: B9\n" +
+           ppd.substr(ppd.find('\n', ppd.find("*DefaultPageSize")) + 1),
+       "B9", 0, "the carried default PageSize/B9 is not the marked choice of its option."}};
+  for (const auto& [text, pageSize, accepted, logged] : cases) {
+    SetupState state;
+    LogCapture log(state);
+    writeFile(dir / "new.ppd", text);
+    OptList options;
+    addOptList(&options, OptEntry{"PageSize", pageSize, 1});
+    EXPECT_EQ(checkNewPPD(state, dir / "new.ppd", options, "q"), accepted) << pageSize;
+    EXPECT_EQ(log.text().empty(), accepted == 1) << log.text();
+    EXPECT_NE(log.text().find(logged), std::string::npos) << log.text();
+  }
+}
+
 }  // namespace
