@@ -19,6 +19,10 @@ inline constexpr const char* kUsageHelp = "-h\t: display this message.\n";
 inline constexpr const char* kUsageQuery = "-qx\t: query steps of installation: x=0:no,1:yes [0].\n";
 inline constexpr const char* kUsageSeLinux = "-Sx\t: set SELinux mode: x=0:off,1:on [1].\n";
 inline constexpr const char* kUsageDebug = "-Dx\t: set debug mode. [0].\n";
+inline constexpr const char* kUsagePreview =
+    "-n\t: preview: list what an installation would do to every queue; changes nothing (-j: as JSON).\n";
+inline constexpr const char* kUsageRollback =
+    "-r\t: roll the refreshed queues back to the PPDs saved before the refresh.\n";
 inline constexpr const char* kArgumentTooLong =
     "setup: the argument of -%c is longer than %d characters; nothing was changed.\n";
 
@@ -31,6 +35,7 @@ inline constexpr const char* kFinishLine = "Finishing Orvo 4.0-0 installation : 
 
 // Run flow and its two branches.
 inline constexpr const char* kMustBeRoot = "\n\n\tYou must be root to be able\n\tto install Orvo!\n\n\tSorry!";
+inline constexpr const char* kMustBeRootReason = "You must be root to be able to install Orvo!";
 inline constexpr const char* kMustBeRootDebug = "Must be root.\nExiting.\n";
 inline constexpr const char* kSourceDir = "Directory from which we install: '%s'.\n";
 inline constexpr const char* kSimulation = "Orvo3.0 setup simulation, not from /opt/vyr/bin.\nExiting.\n";
@@ -174,6 +179,26 @@ inline constexpr const char* kGettingPpdFrom = "Getting PPD from directory: %s\n
 inline constexpr const char* kPpdFilesToInstall = "List of Ostra PPD files to install: %d.\n";
 inline constexpr const char* kPpdIs = "PPD = %s.\n";
 inline constexpr const char* kPpdNotFound = "PPD NOT FOUND!\n";
+
+// Rollback.
+inline constexpr const char* kAskRollback =
+    "Do you want to put the refreshed Orvo printer queues back on the PPDs saved before their refresh?\n";
+inline constexpr const char* kAskRollbackPrinter = "Do you want to roll back printer: %s? ";
+inline constexpr const char* kRolledBack = "Rollback of printer %s: its PPD was put back from %s.";
+inline constexpr const char* kRollbackNoBackup = "Rollback of printer %s: no backup %s; left alone.";
+inline constexpr const char* kRollbackForeignBackup =
+    "Rollback of printer %s: %s is not a readable PPD of an older version of the package; left alone.";
+inline constexpr const char* kRollbackNothingNewer =
+    "Rollback of printer %s refused: its PPD is not newer than its backup %s; nothing newer to go back from.";
+inline constexpr const char* kRollbackFailed = "Rollback of printer %s failed: %s; its PPD is unchanged.";
+inline constexpr const char* kRolledBackCount = "Number of Orvo printers rolled back: %d.";
+
+// Preview.
+inline constexpr const char* kPreviewTitle =
+    "Preview of an Orvo 4.0-0 installation into %s (package: %s); nothing is changed.\n\n";
+inline constexpr const char* kPreviewAbandoned = "The installation would be abandoned: %s\n";
+inline constexpr const char* kPreviewSummary =
+    "\n%d queues: %d would be refreshed, %d would keep their PPD; %d defaults carried, %d new defaults kept.\n";
 inline constexpr const char* kQueueNameSkipped = "Skipping printer queue '%s': not a usable queue name.";
 
 // PPD option carry-over.

@@ -3,5 +3,6 @@
 
 struct SetupState;
 
-// Closes the log and ends the process with status 0.
+// Writes the run's result beside the run log (not for a preview), closes the log and ends the
+// process with status 0.
 [[noreturn]] void finishRun(SetupState& state);

@@ -49,6 +49,7 @@ int openRunLog(SetupState& state, int userId) {
 
 int logLine(SetupState& state, const std::string& text) {
   if (text.empty()) return 0;
+  if (state.previewMode != 0) return 1;  // a preview keeps no record: it only prints its result
   const std::string line = text.back() == '\n' ? text : text + "\n";
   if (!writeLine(state.logFile, line)) writeLine(stderr, line);
   return 1;

@@ -13,6 +13,7 @@
 #include "core/model_link.h"
 #include "core/new_ppd_index.h"
 #include "core/printer_entry.h"
+#include "core/run_result.h"
 
 // Full paths (or bare names) of the system commands the run executes.
 struct CommandPaths {
@@ -41,6 +42,9 @@ struct SetupState {
   int groupId = 0;
   int seLinuxMode = 0;
   int deinstallMode = 0;
+  int previewMode = 0;   // -n: describe what an installation would do, change nothing
+  int rollbackMode = 0;  // -r: put the refreshed queues back on their saved PPDs
+  int jsonOutput = 0;    // -j: the preview as JSON
   int allowAnyDir = 1;
   std::string logPath;
   std::FILE* logFile = nullptr;
@@ -80,4 +84,7 @@ struct SetupState {
     clock_gettime(CLOCK_REALTIME, &now);
     return now;
   }();
+
+  // What the run did, for machines; written beside the run log at the end.
+  RunResult result;
 };

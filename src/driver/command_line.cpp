@@ -47,6 +47,8 @@ void printUsage() {
   std::fputs(msg::kUsageQuery, stderr);
   std::fputs(msg::kUsageSeLinux, stderr);
   std::fputs(msg::kUsageDebug, stderr);
+  std::fputs(msg::kUsagePreview, stderr);
+  std::fputs(msg::kUsageRollback, stderr);
   std::exit(0);
 }
 
@@ -57,6 +59,9 @@ void parseFirstPass(SetupState& state, int argc, char** argv) {
   while ((option = getopt(argc, argv, kOptionString)) != -1) {
     switch (option) {
       case 'd': state.deinstallMode = 1; break;
+      case 'n': state.previewMode = 1; break;
+      case 'r': state.rollbackMode = 1; break;
+      case 'j': state.jsonOutput = 1; break;
       case 'f': state.allowAnyDir = optionInteger(optarg); break;
       case 'S': state.seLinuxMode = optionInteger(optarg); break;
       case 'h': printUsage();

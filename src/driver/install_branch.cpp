@@ -49,6 +49,12 @@ const char* installQuestion(int upgradeMode) {
 
 }  // namespace
 
+const char* packageOutcome(int upgradeMode) {
+  if (upgradeMode == 1) return "updated";
+  if (upgradeMode == 2) return "reinstalled";
+  return "installed";
+}
+
 void installBranch(SetupState& state) {
   resetPList(state.printers);
   takeOverPreviousInstallation(state);
@@ -61,6 +67,7 @@ void installBranch(SetupState& state) {
   }
   if (state.abandon == 1) {
     logLine(state, msg::kInsufficientData);
+    abandonResult(state.result, msg::kInsufficientData);
     finishRun(state);
   }
 
@@ -68,10 +75,12 @@ void installBranch(SetupState& state) {
     std::fputs(msg::kAbandonedByUser, stderr);
     std::fputs("\n", stderr);
     logLine(state, msg::kAbandonedByUser);
+    abandonResult(state.result, msg::kAbandonedByUser);
     finishRun(state);
   }
 
   goInstall(state, itemCount);
+  state.result.package = packageOutcome(state.upgradeMode);
 
   int printerCount = 0;
   removeRefreshLeftovers(state);

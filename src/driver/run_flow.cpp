@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "base/format.h"
 #include "base/text.h"
@@ -18,12 +19,14 @@
 #include "discovery/scheduler_detection.h"
 #include "discovery/selinux_support.h"
 #include "driver/command_line.h"
+#include "driver/deinstall_branch.h"
 #include "driver/install_branch.h"
+#include "driver/preview_branch.h"
+#include "driver/rollback_branch.h"
 #include "driver/run_lock.h"
 #include "install/install_dir_check.h"
 #include "install/ppd_install_dir.h"
 #include "queues/ppd_locations.h"
-#include "uninstall/deinstallation.h"
 
 namespace {
 
@@ -92,6 +95,14 @@ void describePpdDirectories(SetupState& state) {
   choosePPDInstallDir(state, existingPpdDir, linkCount);
 }
 
+// -n wins over every other mode (it changes nothing), then -d, then -r.
+const char* runKind(const SetupState& state) {
+  if (state.previewMode != 0) return "preview";
+  if (state.deinstallMode != 0) return "deinstall";
+  if (state.rollbackMode != 0) return "rollback";
+  return "install";
+}
+
 // One run at a time: a second run stops here, before it changes anything, its run log included.
 void takeRunLockOrStop(SetupState& state) {
   long otherPid = 0;
@@ -106,6 +117,7 @@ void checkInstallDir(SetupState& state) {
   std::string text = format(msg::kInstallDirNotOk, state.installDir.c_str());
   std::fputs((text + "\n").c_str(), stderr);
   logLine(state, text);
+  abandonResult(state.result, text);
   finishRun(state);
 }
 
@@ -113,6 +125,8 @@ void checkRoot(SetupState& state) {
   if (state.userId == 0) return;
   if (state.debugLevel > 0) std::fputs(msg::kMustBeRootDebug, stderr);
   logLine(state, std::string(msg::kMustBeRoot) + "\n");
+  if (state.previewMode != 0) std::fputs(msg::kMustBeRoot, stderr);
+  abandonResult(state.result, msg::kMustBeRootReason);
   finishRun(state);
 }
 
@@ -137,6 +151,11 @@ void reportAbandon(SetupState& state) {
   logLine(state, msg::kAbandonedBecause);
   if (state.notCups == 1) logLine(state, msg::kNoCupsDaemon);
   if (state.noFoomatic == 1) logLine(state, msg::kNoFoomatic);
+  // Only the install acts on it; the other runs still go on.
+  if (state.result.kind == "install") {
+    if (state.notCups == 1) abandonResult(state.result, msg::kNoCupsDaemon);
+    if (state.noFoomatic == 1) abandonResult(state.result, msg::kNoFoomatic);
+  }
   logLine(state, msg::kSorry);
 }
 
@@ -148,14 +167,16 @@ void runSetup(SetupState& state, int argc, char** argv) {
   state.groupId = static_cast<int>(getgid());
   state.seLinuxMode = seLinuxEnabled(state);
   parseFirstPass(state, argc, argv);
-  takeRunLockOrStop(state);
-  if (state.deinstallMode == 0 && state.seLinuxMode != 0) {
+  state.result.start = state.runStart.tv_sec;
+  state.result.kind = runKind(state);
+  if (state.previewMode == 0) takeRunLockOrStop(state);  // a preview makes no lock file either
+  if (state.deinstallMode == 0 && state.previewMode == 0 && state.seLinuxMode != 0) {
     std::fputs(msg::kSeLinuxModuleStep, stderr);
     installSeLinuxModule();  // its notes go to standard error: the log is not open yet
   }
 
   state.logPath = msg::kLogPath;
-  state.logIsOpen = openRunLog(state, state.userId);
+  if (state.previewMode == 0) state.logIsOpen = openRunLog(state, state.userId);
   resolveCommands(state);
   logLine(state, format(msg::kStartLine, localTimeLine().c_str()));
   setSourceDir(state, argc > 0 ? argv[0] : nullptr);
@@ -174,6 +195,8 @@ void runSetup(SetupState& state, int argc, char** argv) {
   describePpdDirectories(state);
 
   // The branch: each one ends the process.
+  if (state.previewMode == 1) previewBranch(state);
   if (state.deinstallMode == 1) deinstallBranch(state);
+  if (state.rollbackMode == 1) rollbackBranch(state);
   installBranch(state);
 }

@@ -13,7 +13,7 @@
 int makeDir(SetupState& state, const std::string& path, int create, mode_t mode) {
   if (path.empty()) return -1;
   if (pathExists(path)) return isDirectory(path) ? 0 : -1;
-  if (create == 0) return -1;
+  if (create == 0 || state.previewMode != 0) return -1;  // a preview makes nothing
   if (mkdir(path.c_str(), mode) != 0) return -1;
   logLine(state, format(msg::kCreatedDirectory, path.c_str()));
   // mkdir's mode is reduced by the umask; chmod gives the full one.
@@ -39,6 +39,7 @@ int linkIfAbsent(SetupState& state, const std::string& target, const std::string
     return -1;
   }
   // access follows links: a dangling link counts as absent, and symlink then fails over it.
+  if (state.previewMode != 0) return -1;  // a preview makes nothing
   if (!pathExists(linkPath)) return symlink(target.c_str(), linkPath.c_str()) == 0 ? 0 : -1;
   logLine(state, format(msg::kExistsNotLinked, linkPath.c_str()));
   return -1;

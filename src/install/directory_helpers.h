@@ -7,6 +7,7 @@
 
 struct SetupState;
 
+// Neither makes anything in a preview.
 // 0 when the path is a directory already, 1 when it was made (mode set by chmod), -1 when it is empty,
 // is something else, is missing with create 0, or cannot be made.
 int makeDir(SetupState& state, const std::string& path, int create, mode_t mode);

@@ -20,7 +20,10 @@ int restartCups(SetupState& state) {
   if (!command.empty()) {
     status = runShell(command);
     logLine(state, format(msg::kCupsResetReturned, status));
-    if (status == 0) return 0;
+    if (status == 0) {
+      state.result.restarted = true;
+      return 0;
+    }
   } else {
     logLine(state, format(msg::kCupsResetReturned, -1));
   }
@@ -39,5 +42,6 @@ int restartCups(SetupState& state) {
   }
   if (!command.empty()) status = runShell(command);
   logLine(state, format(msg::kCupsResetReturned, status));
+  if (status == 0) state.result.restarted = true;
   return status;
 }

@@ -99,6 +99,19 @@ void dropConflictingCarries(std::vector<PpdLine>& lines) {
   }
 }
 
+// Notes a decision on the queue being worked on, for the run's result.
+void recordDecision(SetupState& state, const PpdLine& line) {
+  QueueResult* queue = state.result.current();
+  if (queue == nullptr || line.decision == Decision::kNewValue) return;
+  std::string option = line.starKeyword.substr(1);
+  if (line.decision == Decision::kCarry) {
+    queue->carried.push_back({option, line.old->choice});
+  } else {
+    queue->kept.push_back(
+        {option, line.newValue, line.old->choice, line.decision == Decision::kConflict ? "conflicts" : "not offered"});
+  }
+}
+
 }  // namespace
 
 int getQueueOptions(SetupState& state, const std::string& ppdPath, OptList& list, int& count) {
@@ -192,6 +205,7 @@ void processNewPPD(SetupState& state, std::FILE* input, std::FILE* output, const
         break;
       case Decision::kNewValue: break;
     }
+    recordDecision(state, line);
     if (line.outsideBlock && line.decision != Decision::kCarry) {
       std::fwrite(line.text.data(), 1, line.text.size(), output);
     } else {

@@ -262,3 +262,10 @@ std::string cupsPpdDirectory(const SetupState& state) {
   if (state.cupsBaseDir.empty() || state.cupsBaseDir == "/") return "/etc/cups/ppd";
   return format("%s/etc/cups/ppd", state.cupsBaseDir.c_str());
 }
+
+int queuePpdVersion(const std::string& path) {
+  FileHandle file;
+  if (openRegularFile(path, kQueuePpdMax, file) != 1) return -1;
+  QueuePpdFacts facts = scanQueuePpd(file.get());
+  return facts.model ? facts.marker : -1;
+}

@@ -42,6 +42,12 @@ int findNewPPD(SetupState& state, const std::string& dir, const PrinterEntry& en
 // them and their new PPDs. 1 when at least one queue was taken; count is the list's size.
 int getInstalledPrinters(SetupState& state, PrinterList& printers, int& count);
 
+// The package version marker of a queue PPD whose model is in the table (opened only as a
+// regular file of sane size), or -1.
+int queuePpdVersion(const std::string& path);
+// The marker this package's own PPDs carry.
+inline constexpr int kCurrentPpdVersion = 4;
+
 // The two inventory reports of the run log.
 void logInstalledPrinters(SetupState& state, const PrinterList& printers, int count);
 void logNewPPDs(SetupState& state, const std::string& dir, const PrinterList& printers, int count);

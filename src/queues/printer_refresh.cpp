@@ -35,23 +35,38 @@ void removeFile(const std::string& path) {
   if (!path.empty()) unlink(path.c_str());
 }
 
+void noteOutcome(QueueResult& result, const char* outcome, const char* reason) {
+  result.outcome = outcome;
+  result.reason = reason;
+}
+
 void refreshPrinter(SetupState& state, const std::string& ppdDir, OptList& options, const PrinterEntry& printer) {
   logLine(state, msg::kRule58);
   logLine(state, format(msg::kPrinterWithPpd, printer.queueName.c_str(), printer.ppdPath.c_str()));
+  QueueResult& result = state.result.addQueue(printer);
+  result.version = 1;  // the inventory takes only queues on the package's version-1 PPDs
   int nOptions = 0;
   getQueueOptions(state, printer.ppdPath, options, nOptions);
   // Without a backup the queue's PPD is the only copy of its defaults: it stays as it is.
   if (!savePPD(state, printer.ppdPath, printer.queueName)) {
     logLine(state, format(msg::kNotRefreshedNoBackup, printer.queueName.c_str()));
+    noteOutcome(result, "skipped", "backup failed");
     return;
   }
   std::string outputPath;
   buildNewPPD(state, ppdDir, options, nOptions, printer, outputPath);
-  if (!outputPath.empty() && !checkNewPPD(state, outputPath, options, printer.queueName)) {
+  if (outputPath.empty()) {
+    noteOutcome(result, result.newPpd.empty() ? "skipped" : "failed",
+                result.newPpd.empty() ? "no new PPD" : "new PPD could not be rewritten");
+  } else if (!checkNewPPD(state, outputPath, options, printer.queueName)) {
     removeFile(outputPath);
     outputPath.clear();
+    noteOutcome(result, "failed", "new PPD not usable");
   }
-  installNewPPD(state, printer.ppdPath, outputPath);
+  if (installNewPPD(state, printer.ppdPath, outputPath) == 1)
+    noteOutcome(result, "refreshed", "");
+  else if (result.outcome.empty())
+    noteOutcome(result, "failed", "install copy failed");
   removeFile(outputPath);
   processPrinterConfig(state, printer.queueName);
 }
@@ -108,7 +123,10 @@ int updatePrinterPPDs(SetupState& state, const std::string& ppdDir, PrinterList&
     if (ask) {
       AnswerKind answer = askYesNoAll(format(msg::kAskUpdatePrinter, printer.queueName.c_str()));
       if (answer == kAnswerBreak) return 1;  // no restart from here
-      if (answer == kAnswerNo) continue;
+      if (answer == kAnswerNo) {
+        noteOutcome(state.result.addQueue(printer), "skipped", "declined");
+        continue;
+      }
       if (answer == kAnswerAll) ask = 0;
     }
     refreshPrinter(state, ppdDir, options, printer);
@@ -130,6 +148,7 @@ void buildNewPPD(SetupState& state, const std::string& ppdDir, const OptList& op
     return;
   }
   logLine(state, format(msg::kPpdIs, newPpd.c_str()));
+  if (QueueResult* result = state.result.current()) result->newPpd = newPpd;
 
   // Both names are taken exclusively, so nothing planted in /tmp can receive these writes.
   bool compressed = contains(newPpd, ".gz");

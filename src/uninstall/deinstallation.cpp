@@ -203,6 +203,7 @@ void deletePrinterQueues(SetupState& state) {
     deletePrinterQueue(state, name);
     deletePrinterDir(state, name);
     logLine(state, format(msg::kDeletingPrinter, name.c_str()));
+    state.result.addQueue(name).outcome = "deleted";
   }
 }
 
@@ -224,41 +225,4 @@ int deletePackageFiles(SetupState& state) {
     logLine(state, format(msg::kDeletingDirectory, path.c_str()) + (deleted ? msg::kOk : msg::kNotPossible));
   }
   return 1;
-}
-
-void deinstallBranch(SetupState& state) {
-  state.printers = PrinterList{};
-
-  int kind = -1;
-  if (findPreviousInstall(state.previousDir, kind) == 0) {
-    for (const char* text : {msg::kNoInstallation, msg::kSorry}) {
-      std::fputs(text, stderr);
-      logLine(state, text);
-    }
-    finishRun(state);
-  }
-
-  // Package files are removed only where the package's information file shows an installation.
-  if (!holdsInstallation(state.installDir)) {
-    std::string text = format(msg::kInstallDirNotOk, state.installDir.c_str());
-    std::fputs((text + "\n").c_str(), stderr);
-    logLine(state, text);
-    finishRun(state);
-  }
-
-  const char* finalMessage = msg::kAbandonedByUser;
-  if (askYesNo(msg::kAskDelete) == kAnswerYes) {
-    // installDir stays as the default or -u set it; the earlier installation's directory
-    // only proves that there is something to remove.
-    readInfoPrinters(state, kind, state.printers);
-    logLine(state, format(msg::kPrintersFound, state.printerCount));
-    deletePrinterQueues(state);
-    deletePackageFiles(state);
-    finalMessage = msg::kUninstalled;
-  }
-
-  std::fputs(finalMessage, stderr);
-  std::fputs("\n", stderr);
-  logLine(state, finalMessage);
-  finishRun(state);
 }

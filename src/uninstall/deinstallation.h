@@ -1,14 +1,10 @@
-// De-installation: removes the package's printer queues, their directories and start scripts,
+// Deleting the package: its printer queues, their directories and start scripts,
 // the package files and the package sub-directories.
 #pragma once
 
 #include <string>
 
 struct SetupState;
-
-// The -d branch: checks that the package is installed, asks for confirmation, removes it and
-// ends the process after closing the run log.
-[[noreturn]] void deinstallBranch(SetupState& state);
 
 // Deletes every queue of state.printers after the head, except empty names and "Default";
 // a name that is not one usable path component is only logged as skipped.

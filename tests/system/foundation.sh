@@ -7,7 +7,9 @@ case_usage_comes_before_any_log() {
     "Run it as root; every run is recorded in /var/log/Orvo4.0_UpdateLog." "Usage:" "setup [options]." "Options:" \
     $'-d\t: de-installation of Orvo 4.0-0.' $'-fx\t: allow install from any directory: x=0:no,1:yes [1].' \
     $'-h\t: display this message.' $'-qx\t: query steps of installation: x=0:no,1:yes [0].' \
-    $'-Sx\t: set SELinux mode: x=0:off,1:on [1].' $'-Dx\t: set debug mode. [0].')
+    $'-Sx\t: set SELinux mode: x=0:off,1:on [1].' $'-Dx\t: set debug mode. [0].' \
+    $'-n\t: preview: list what an installation would do to every queue; changes nothing (-j: as JSON).' \
+    $'-r\t: roll the refreshed queues back to the PPDs saved before the refresh.')
   # An -u too long for its field stops the run too, but -h anywhere asks for the usage.
   for args in "-h" "-q 1 -h -d" "-D 2 -u /srv/x -h" "-u /$(printf 'a%.0s' {1..300}) -h"; do
     # shellcheck disable=SC2086

@@ -74,6 +74,9 @@ case_foomatic_and_abandon_report() {
   # Not CUPS either: both reasons, in order.
   QIXLPMODE=LPR run_setup
   assert_log_contains "System Scheduler = LPR"$'\n'"Abandoned because:"$'\n'"* No running CUPS daemon found!"$'\n'"* No foomatic-rip program found!"$'\n'"*** Sorry ***"$'\n'"======================================="$'\n'
+  assert_eq "$(python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); print(r["kind"], r["abandoned"], r["reasons"])' \
+    "$RUN_LOG.json")" "install True ['No running CUPS daemon found!', 'No foomatic-rip program found!', \
+'Because of insufficient data, setup stopped.']" "the run's result"
 
   # A directory of that name in a listed place counts. -D 1 traces the steps on standard error.
   mkdir -p /opt/lib/cups/filter/foomatic-rip

@@ -1,0 +1,97 @@
+#include "core/run_result.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "base/temp_file.h"
+#include "base/text.h"
+
+namespace {
+
+// Keys stay in the order written here, so a person can read the file too.
+using json = nlohmann::ordered_json;
+
+std::string utcTime(std::time_t when) {
+  std::tm parts{};
+  gmtime_r(&when, &parts);
+  char text[32] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return text;
+}
+
+json orNull(const std::string& text) { return text.empty() ? json(nullptr) : json(text); }
+
+json queueJson(const QueueResult& queue) {
+  json carried = json::array();
+  for (const CarriedDefault& item : queue.carried) carried.push_back({{"option", item.option}, {"value", item.value}});
+  json kept = json::array();
+  for (const KeptDefault& item : queue.kept)
+    kept.push_back({{"option", item.option}, {"value", item.value}, {"old", item.old}, {"reason", item.reason}});
+  return {{"name", queue.name},       {"model", orNull(queue.model)},
+          {"ppd", orNull(queue.ppd)}, {"newPpd", orNull(queue.newPpd)},
+          {"outcome", queue.outcome}, {"reason", orNull(queue.reason)},
+          {"carried", carried},       {"kept", kept}};
+}
+
+// All of `text` to the descriptor; false on any short or failed write.
+bool writeAll(int fd, const std::string& text) {
+  for (size_t done = 0; done < text.size();) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+QueueResult& RunResult::addQueue(const std::string& name) {
+  queues.emplace_back();
+  queues.back().name = name;
+  return queues.back();
+}
+
+QueueResult& RunResult::addQueue(const PrinterEntry& printer) {
+  QueueResult& queue = addQueue(printer.queueName);
+  const std::string& model = printer.modelName;
+  bool quoted = model.size() >= 2 && model.front() == '"' && model.back() == '"';
+  queue.model = quoted ? model.substr(1, model.size() - 2) : model;
+  queue.ppd = printer.ppdPath;
+  return queue;
+}
+
+void abandonResult(RunResult& result, const std::string& reason) {
+  result.abandoned = true;
+  std::string text = reason;
+  while (!text.empty() && (text.back() == '\n' || isBlank(text.back()))) text.pop_back();
+  size_t first = text.find_first_not_of(" \t\n*");
+  if (first != std::string::npos) result.reasons.push_back(text.substr(first));
+}
+
+std::string runResultJson(const RunResult& result, const std::string& installDir, std::time_t end) {
+  json queues = json::array();
+  for (const QueueResult& queue : result.queues) queues.push_back(queueJson(queue));
+  json document = {{"kind", result.kind},           {"start", utcTime(result.start)}, {"end", utcTime(end)},
+                   {"abandoned", result.abandoned}, {"reasons", result.reasons},      {"installDir", installDir},
+                   {"package", result.package},     {"restarted", result.restarted},  {"queues", queues}};
+  // Names come from the machine and may hold any byte: bytes that are not UTF-8 are replaced.
+  return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+int writeRunResult(const RunResult& result, const std::string& logPath, const std::string& installDir) {
+  const std::string path = logPath + ".json";
+  std::string sibling = makeTempFile(path + ".");
+  if (sibling.empty()) return 0;
+  TempFileGuard cleanup(sibling);
+  int fd = open(sibling.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return 0;
+  bool ok =
+      writeAll(fd, runResultJson(result, installDir, std::time(nullptr))) && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  if (!ok || rename(sibling.c_str(), path.c_str()) != 0) return 0;
+  return 1;
+}

@@ -1,0 +1,56 @@
+#include "driver/deinstall_branch.h"
+
+#include <cstdio>
+#include <string>
+
+#include "base/format.h"
+#include "core/messages.h"
+#include "core/prompts.h"
+#include "core/run_end.h"
+#include "core/run_log.h"
+#include "core/setup_state.h"
+#include "install/existing_installation.h"
+#include "queues/printer_list.h"
+#include "uninstall/deinstallation.h"
+
+void deinstallBranch(SetupState& state) {
+  state.printers = PrinterList{};
+
+  int kind = -1;
+  if (findPreviousInstall(state.previousDir, kind) == 0) {
+    for (const char* text : {msg::kNoInstallation, msg::kSorry}) {
+      std::fputs(text, stderr);
+      logLine(state, text);
+    }
+    abandonResult(state.result, msg::kNoInstallation);
+    finishRun(state);
+  }
+
+  // Package files are removed only where the package's information file shows an installation.
+  if (!holdsInstallation(state.installDir)) {
+    std::string text = format(msg::kInstallDirNotOk, state.installDir.c_str());
+    std::fputs((text + "\n").c_str(), stderr);
+    logLine(state, text);
+    abandonResult(state.result, text);
+    finishRun(state);
+  }
+
+  const bool confirmed = askYesNo(msg::kAskDelete) == kAnswerYes;
+  if (confirmed) {
+    // installDir stays as the default or -u set it; the earlier installation's directory
+    // only proves that there is something to remove.
+    readInfoPrinters(state, kind, state.printers);
+    logLine(state, format(msg::kPrintersFound, state.printerCount));
+    deletePrinterQueues(state);
+    deletePackageFiles(state);
+    state.result.package = "removed";
+  } else {
+    abandonResult(state.result, msg::kAbandonedByUser);
+  }
+
+  const char* finalMessage = confirmed ? msg::kUninstalled : msg::kAbandonedByUser;
+  std::fputs(finalMessage, stderr);
+  std::fputs("\n", stderr);
+  logLine(state, finalMessage);
+  finishRun(state);
+}
