@@ -58,7 +58,8 @@ case_playbook_rolls_out_previews_and_rolls_back() {
   assert_eq "$(playbook)" $'host1 changed=0 failed=0\nhost2 changed=0 failed=1\nhost3 changed=0 failed=0' \
     "outcomes of the second run"
 
-  assert_eq "$(playbook -e orvo_setup_action=rollback | sed -n 1p)" "host1 changed=1 failed=0" "rollback of host1"
+  assert_eq "$(playbook -e orvo_setup_action=rollback)" \
+    $'host1 changed=1 failed=0\nhost2 changed=0 failed=0\nhost3 changed=0 failed=0' "outcomes of the rollback"
   on_host 1 'for queue in office studio; do cmp /etc/cups/ppd/$queue.ppd $PPDS_BEFORE/$queue.ppd; done
     assert_eq "$(queue_default office PageSize) $(queue_default studio ColorModel)" "A4 Gray" defaults'
 }
