@@ -80,7 +80,7 @@ case_failing_copy_and_existing_filter() {
 
 # "?" items go to the PPD directory; without one to the CUPS model directory, without that to /tmp; a PPD
 # directory that cannot be made falls back to vyr in the model directory. When that is no directory at
-# all, the upgrade's backup archives nothing rather than the package.
+# all, or missing, the upgrade's backup archives nothing rather than the package.
 case_ppd_items_fall_back_to_model_dir_then_tmp() {
   package_on_plain_machine $'ppd/*.ppd.gz\t?\n'
   mkdir -p /srv/model
@@ -88,6 +88,9 @@ case_ppd_items_fall_back_to_model_dir_then_tmp() {
   assert_eq "$(ls /srv/model | xargs)" "a.ppd.gz b.ppd.gz" "CUPS model directory"
   run_engine -s /srv/orvo -u /opt/vyr -p "" -m /srv/no-model
   assert_file_exists /tmp/a.ppd.gz /tmp/b.ppd.gz
+  run_engine -s /srv/orvo -u /opt/vyr -p /srv/missing/ppd -m /srv/no-model -g 1
+  assert_log_contains $'Cannot access PPD dir: "/srv/no-model/vyr"\n'
+  assert_log_lacks "Saved PPD files"
   rm /srv/model/*
   run_engine -s /srv/orvo -u /opt/vyr -p /srv/missing/ppd -m /srv/model
   assert_log_order "Could not create directory: /srv/missing/ppd" "Falling back to CUPS model dir: /srv/model" \
