@@ -56,18 +56,6 @@ case_successful_run_deletes_in_table_order() {
   assert_no_file /usr/share/cups/model/q1
 }
 
-# Refused, a queue is queried and removed once more; the run goes on.
-case_refused_queue_is_retried_once() {
-  fake_spooler 1
-  install_package /opt/vyr q1
-  deinstall y
-  assert_log_order $'Executing command:\n\t/usr/sbin/lpadmin -xq1 2>/dev/null' \
-    $'Executing command:\n\t/usr/bin/lpstat -pq1 -l > /dev/null' \
-    $'Executing command:\n\t/usr/sbin/lpadmin -xq1 2>/dev/null' "Deleting the Orvo printer: q1."
-  assert_eq "$(fake_calls lpadmin | xargs) / $(fake_calls lpstat)" "-xq1 -xq1 / -pq1 -l" "spooler calls"
-  assert_no_file /opt/vyr/q1
-}
-
 # No information file, -u naming a directory that does not exist or holds no information file, an answer
 # other than yes: nothing is deleted.
 case_nothing_deleted_without_installation_or_yes() {
@@ -93,7 +81,8 @@ case_nothing_deleted_without_installation_or_yes() {
 }
 
 # Without CUPS no spooler command runs, and the queue directories and package files still go; -u names
-# another installation, kept in every path as given.
+# another installation, kept in every path as given. A queue lpadmin refuses is queried and removed once
+# more, and the run goes on.
 case_non_cups_and_other_installation() {
   fake_spooler
   install_package /opt/vyr q1
@@ -103,8 +92,12 @@ case_non_cups_and_other_installation() {
   assert_eq "$(run_log | grep -c "' - OK.")" 14 "files and directories deleted"
   assert_no_file /opt/vyr/q1 /opt/vyr/bin
   install_package /opt/vyr q1
-  QIXLPMODE=LPRNG deinstall y -u /srv/pkg/
-  assert_log_order "Deleting the Orvo printer: qa." "Deleting the Orvo printer: qb." "Deleting file: '/srv/pkg//orvo' - OK."
+  fake_spooler 1
+  deinstall y -u /srv/pkg/
+  assert_log_order $'Executing command:\n\t/usr/sbin/lpadmin -xqa 2>/dev/null' \
+    $'Executing command:\n\t/usr/bin/lpstat -pqa -l > /dev/null' $'Executing command:\n\t/usr/sbin/lpadmin -xqa 2>/dev/null' \
+    "Deleting the Orvo printer: qa." "Deleting the Orvo printer: qb." "Deleting file: '/srv/pkg//orvo' - OK."
+  assert_eq "$(fake_calls lpadmin | xargs) / $(fake_calls lpstat | xargs)" "-xqa -xqa -xqb -xqb / -pqa -l -pqb -l" "spooler calls"
   assert_no_file /srv/pkg/qa /srv/pkg/qb.sh /srv/pkg/bin
   assert_file_exists /opt/vyr/q1 /opt/vyr/orvo
 }

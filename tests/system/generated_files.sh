@@ -4,25 +4,27 @@
 GENFILES=$ORVO_BUILD_DIR/genfiles
 
 # Run with sh, the script deletes exactly what it lists on yes, y, o or Yes, and nothing on an empty
-# reply, at the end of input or on no; any other reply reminds and asks again.
+# reply, at the end of input or on no; any other reply reminds and asks again. The installation
+# directory's name holds shell characters, which the script must quote.
 case_uninstall_script_deletes_only_on_yes() {
-  local answer path out
+  local answer path out d='/opt/v;rm'
   for answer in "" "<eof>" $'maybe\nn' y o Yes; do
-    rm -rf /opt/vyr /usr/share/cups/model/vyr
+    rm -rf "$d" /usr/share/cups/model/vyr
     for path in orvoInfo4.0 ORVOINST.CONF bin/qixgsfilter bin/nc bin/setup bin/extra etc/orvo4.0.png etc/ORVOINST.CONF; do
-      write_file "/opt/vyr/$path" "x"
+      write_file "$d/$path" "x"
     done
-    ln -sfn /opt/vyr/bin/qixgsfilter /usr/bin/qixgsfilter  # the script leaves no dangling link behind
+    ln -sfn "$d/bin/qixgsfilter" /usr/bin/qixgsfilter  # the script leaves no dangling link behind
     write_file /usr/share/cups/model/vyr/ppd/a.ppd "ppd"
     write_file /usr/share/cups/model/vyr/keep.ppd "kept"
-    "$GENFILES" uninstall /opt/vyr /usr/share/cups/model/vyr 2>/dev/null
-    if [[ $answer == "<eof>" ]]; then out=$(sh /opt/vyr/etc/UNINSTALLORVO </dev/null); else out=$(printf '%s\n' "$answer" | sh /opt/vyr/etc/UNINSTALLORVO); fi
+    assert_eq "$("$GENFILES" uninstall "$d" /usr/share/cups/model/vyr 2>&1)" "Created script: $d/etc/UNINSTALLORVO." "log"
+    [[ -x $d/etc/UNINSTALLORVO ]] || fail "the script is not executable"
+    if [[ $answer == "<eof>" ]]; then out=$(sh "$d/etc/UNINSTALLORVO" </dev/null); else out=$(printf '%s\n' "$answer" | sh "$d/etc/UNINSTALLORVO"); fi
     [[ -n $answer ]] || assert_eq "$out" $'De-installation of \'Orvo 4.0-0\'\nDo you really want to de-install Orvo 3.0? [no]? '
     [[ $answer != maybe* ]] || assert_eq "$(grep -c '^Answer with yes or no please.$' <<<"$out")" 1 "reminders"
     if [[ $answer == [yoY]* ]]; then
-      assert_no_file /opt/vyr /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd
+      assert_no_file "$d" /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd
     else
-      assert_file_exists /opt/vyr/orvoInfo4.0 /opt/vyr/bin/nc /opt/vyr/etc/UNINSTALLORVO /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd/a.ppd
+      assert_file_exists "$d/orvoInfo4.0" "$d/bin/nc" "$d/etc/UNINSTALLORVO" /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd/a.ppd
     fi
     assert_file_exists /usr/share/cups/model/vyr/keep.ppd
   done

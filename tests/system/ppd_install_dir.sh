@@ -36,6 +36,14 @@ case_old_cups_follows_custom_links_up_to_eight() {
   for i in 1 2 3 4 5 6 7 8; do assert_log_contains "Link $i: $MODEL/custom"; done
   assert_log_lacks "Link 9:" "No known links"
   assert_log_order "Link 8: " "PPD installation dir: /srv/ppd/vyr"$'\n'"Created directory: '/srv/ppd/vyr'."
+  # A target not ending in vyr gets it appended; a relative target stands for the link's own path.
+  local target
+  for target in /srv/ppd ../../../../srv/ppd; do
+    rm -rf /srv/ppd && ppd_trees "$MODEL" /srv/ppd
+    ln -s "$target" "$MODEL/custom"
+    describe_machine 1.2.0
+    assert_log_contains "PPD installation dir: $([[ $target == /* ]] && echo /srv/ppd/ || echo "$MODEL/custom/")vyr"$'\n'
+  done
 }
 
 # From CUPS 1.3 on the choice is made, never linked; the distribution's openprinting tree comes first.
