@@ -28,8 +28,8 @@ std::string scriptText(const SetupState& state) {
       "#\n"
       "delFile()\n"
       "{\n"
-      "if [ -f $1 ] ; then\n";
-  text += format("  %s $1\n", rm);
+      "if [ -f \"$1\" ] ; then\n";
+  text += format("  %s \"$1\"\n", rm);
   text +=
       "fi\n"
       "}\n"
@@ -38,8 +38,8 @@ std::string scriptText(const SetupState& state) {
       "#Syntax : delDir $dirName\n"
       "delDir()\n"
       "{\n"
-      "if [ -d $1 ] ; then\n";
-  text += format("  %s -rf $1\n", rm);
+      "if [ -d \"$1\" ] ; then\n";
+  text += format("  %s -rf \"$1\"\n", rm);
   text +=
       "fi\n"
       "}\n"

@@ -7,7 +7,9 @@ GENFILES=$ORVO_BUILD_DIR/genfiles
 # reply, at the end of input or on no; any other reply reminds and asks again. The installation
 # directory's name holds shell characters, which the script must quote.
 case_uninstall_script_deletes_only_on_yes() {
-  local answer path out d='/opt/v;rm'
+  # The installation directory's name is a pattern that matches another directory: only the name itself goes.
+  local answer path out d='/opt/v[x];rm'
+  write_file '/opt/vx;rm/bin/nc' "not the package's"
   for answer in "" "<eof>" $'maybe\nn' y o Yes; do
     rm -rf "$d" /usr/share/cups/model/vyr
     for path in orvoInfo4.0 ORVOINST.CONF bin/qixgsfilter bin/nc bin/setup bin/extra etc/orvo4.0.png etc/ORVOINST.CONF; do
@@ -26,7 +28,7 @@ case_uninstall_script_deletes_only_on_yes() {
     else
       assert_file_exists "$d/orvoInfo4.0" "$d/bin/nc" "$d/etc/UNINSTALLORVO" /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd/a.ppd
     fi
-    assert_file_exists /usr/share/cups/model/vyr/keep.ppd
+    assert_file_exists /usr/share/cups/model/vyr/keep.ppd '/opt/vx;rm/bin/nc'
   done
 }
 
