@@ -164,11 +164,7 @@ TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
       writeFile(dir_ / "new.ppd",
                 ppd("*DefaultPageSize: Letter" + end, "*DefaultDuplex: None % " + std::string(300, 'x') + end));
       EXPECT_EQ(rewrite(dir_ / "new.ppd", options, 1, offered), ppd("*DefaultPageSize: A4\n", "*DefaultDuplex: None\n"))
-          << "line end "
-          << (end == "\n"   ? "LF"
-              : end == "\r" ? "CR"
-                            : "CR LF")
-          << ", final " << finalEnd;
+          << testing::PrintToString(end) << ", final " << finalEnd;
     }
   }
 }
