@@ -29,7 +29,6 @@ case_kills_during_refresh_leave_every_ppd_whole() {
     sleep "0.0$((RANDOM % 10))$((RANDOM % 10))"
     kill -9 "$( ((i % 2)) && echo "$pid" || echo "-$pid")" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
-    echo "round $i: killed in queue $(grep -c '^Printer = ' "$RUN_LOG" || true)" >&2
     for file in /etc/cups/ppd/q*.ppd; do md5sum <"$file"; done >>/root/seen
     for file in /etc/cups/q*.ppd.rpmsave; do
       [[ ! -e $file || $(md5sum <"$file") == "$old" ]] || fail "round $i: $file is not the old PPD"
@@ -43,6 +42,5 @@ case_kills_during_refresh_leave_every_ppd_whole() {
     assert_eq "$(md5sum </etc/cups/ppd/q$i.ppd) $(md5sum </etc/cups/q$i.ppd.rpmsave)" "$new $old" "q$i and its backup"
     assert_eq "$(queue_default "q$i" PageSize)" A4 "page size of q$i"
   done
-  cupstestppd -q -I filters /etc/cups/ppd/q1.ppd || fail "the new PPD fails cupstestppd"
   assert_eq "$(ls /etc/cups /etc/cups/ppd | grep -c qixnew || true)" 0 "temporary files beside the PPDs"
 }

@@ -52,18 +52,6 @@ TEST(MatchModelLine, KindFromWindowBeforeLastCharacterAndFirstRowWins) {
   }
 }
 
-// Since the first row found in a model text decides, a row whose name holds an earlier row's name
-// could never be chosen; only the deliberate duplicate row may be unreachable.
-TEST(MatchModelLine, EveryRowOfTheTableCanBeMatched) {
-  auto rows = modelTable();
-  for (size_t later = 0; later < rows.size(); ++later) {
-    for (size_t earlier = 0; earlier < later; ++earlier) {
-      if (std::string(rows[later].name) == rows[earlier].name) continue;
-      EXPECT_FALSE(contains(rows[later].name, rows[earlier].name)) << rows[later].name << " / " << rows[earlier].name;
-    }
-  }
-}
-
 TEST(GetPPDVersion, FirstDigitAfterMarker) {
   const std::pair<const char*, int> cases[] = {
       {"*% Orvo version: 1.2", 1}, {"*% Orvo version:3.0\n", 3},  {"x *% Orvo version: \t9", 9},
