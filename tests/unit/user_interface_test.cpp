@@ -66,8 +66,8 @@ TEST(CommandLineDeathTest, ArgumentsUpTo255CharactersFit) {
 // Substrings first (yes words, then no words, then all words on the four-way prompt), then the first character.
 TEST(ClassifyAnswer, FollowsTheRulesInOrderForBothPrompts) {
   const AnswerKind Y = kAnswerYes, N = kAnswerNo, A = kAnswerAll, B = kAnswerBreak, U = kAnswerUnrecognised;
+  // answer, yes/no, four-way
   const std::tuple<const char*, AnswerKind, AnswerKind> rows[] = {
-      // answer, yes/no, four-way
       {"y", Y, Y},     {"YES", Y, Y}, {"oui", Y, Y},  {"ja", Y, Y},     {"possibly", Y, Y}, {"o", Y, Y},
       {"s", Y, Y},     {"n", N, N},   {"nein", N, N}, {"niente", N, N}, {"no, all", N, N},  {"yes or no", Y, Y},
       {"a", U, A},     {"ALL", U, A}, {"tous", U, A}, {"todas", U, A},  {"tutti", U, A},    {"t", U, A},
@@ -138,8 +138,8 @@ TEST(PromptOnTerminal, QuestionAndHintAreShownBeforeTheAnswerIsRead) {
   const std::string fourWay = question +
                               "\nAnswer with y[es], n[o], or a[ll] = 'yes' for all printers,\n"
                               "or b[reak] for none, followed by <RETURN> please. ";
-  const std::tuple<bool, const char*, bool, int> cases[] = {// four-way, answer, input closed, result
-                                                            {false, "oui\n", false, kAnswerYes},
+  // four-way, answer, input closed, result
+  const std::tuple<bool, const char*, bool, int> cases[] = {{false, "oui\n", false, kAnswerYes},
                                                             {true, "b\n", false, kAnswerBreak},
                                                             {false, "", false, kAnswerUnrecognised},
                                                             {false, "", true, kAnswerUnrecognised}};
