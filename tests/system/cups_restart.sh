@@ -6,11 +6,8 @@ source "$ORVO_SOURCE_DIR/tests/system/printer_refresh.sh"
 
 # Only the restart methods given as PATH:STATUS words exist, wherever the command locator looks.
 restart_methods() {
-  local dir word
-  for dir in /usr/bin /usr/sbin /usr/ucb /bin /sbin /usr/bsd /etc /usr/etc /usr/lib /lib /usr/local/bin \
-    /usr/freeware/bin; do
-    rm -f "$dir/systemctl" "$dir/service"
-  done
+  local word
+  rm -f {/usr/bin,/usr/sbin,/usr/ucb,/bin,/sbin,/usr/bsd,/etc,/usr/etc,/usr/lib,/lib,/usr/local/bin,/usr/freeware/bin}/{systemctl,service}
   rm -rf /etc/init.d/cups /etc/init.d/cupsys "$FAKE_CALLS_DIR"
   for word in "$@"; do fake_command "${word%:*}" "${word##*:}"; done
 }

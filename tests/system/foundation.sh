@@ -32,10 +32,8 @@ case_log_begins_with_relabel_block_when_chcon_exists() {
 case_non_root_log_gets_user_id_or_goes_to_standard_error() {
   local -a nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups "$SETUP")
   QIXLPMODE=CUPS "${nobody[@]}" </dev/null >/tmp/setup.out 2>/tmp/setup.err || fail "exit status $?"
-  local err
-  err=$(cat /tmp/setup.err; echo .)
-  assert_contains "$err" $'\n\n\tYou must be root to be able\n\tto install Orvo!\n\n\tSorry!\n'
-  assert_not_contains "$err" "Finishing Orvo"
+  assert_contains "$(cat /tmp/setup.err; echo .)" $'\n\n\tYou must be root to be able\n\tto install Orvo!\n\n\tSorry!\n'
+  assert_not_contains "$(cat /tmp/setup.err)" "Finishing Orvo"
   assert_eq "$(cat /tmp/setup.out)$(find /var/log -maxdepth 1 -name 'Orvo*')" "" "questions and run logs"
   assert_no_file /opt/vyr /usr/share/ppd/vyr
   chmod 1777 /var/log

@@ -4,8 +4,7 @@
 
 # Every tree the PPD probes look at gone, then the directories named made.
 ppd_trees() {
-  rm -rf /usr/share/cups/model /usr/share/ppd /etc/cups/model /opt/cups /usr/ppd /opt/share \
-    /usr/local/share/ppd /usr/share/foomatic /usr/opt
+  rm -rf /usr/share/cups/model /usr/share/ppd /etc/cups/model /opt/cups /usr/ppd /opt/share /usr/local/share/ppd /usr/share/foomatic /usr/opt
   (($# == 0)) || mkdir -p "$@"
 }
 
@@ -20,22 +19,14 @@ block() {
   printf '%s\n' "=======================================" "Sytem PPD locations:" "$@"
 }
 
-case_machine_without_ppd_trees() {
+# Without a model directory nothing is chosen, linked or made; a link at /usr/share/ppd serves as one.
+case_no_ppd_trees_then_share_ppd_link() {
   ppd_trees
   describe_machine 2.4.2
   assert_log_contains "$(block "CUPS model directory: ???" "Foomatic directory  : ???" \
     "Ostra directory     : ???" "Custom ppd directory: ???" "System ppd directory: ???")"
-  # Without a model directory nothing is chosen, linked or made.
-  local log needle
-  log=$(run_log)
-  for needle in "Share ppd directory" "Found existing Orvo PPD dir" "PPD installation dir" "No known links" \
-    "Created directory"; do
-    assert_not_contains "$log" "$needle"
-  done
-}
-
-case_share_ppd_link_serves_as_model_dir() {
-  ppd_trees /srv/ppdtree/custom
+  assert_log_lacks "Share ppd directory" "Found existing Orvo PPD dir" "PPD installation dir" "No known links" "Created directory"
+  mkdir -p /srv/ppdtree/custom
   ln -s /srv/ppdtree /usr/share/ppd
   describe_machine 2.4.2
   assert_log_order "$(block "CUPS model directory: /usr/share/ppd" "Foomatic directory  : ???" \
@@ -49,8 +40,7 @@ case_share_ppd_link_serves_as_model_dir() {
 # An existing vyr directory is taken from the first candidate that has one; without one, the Ostra tree.
 case_foomatic_trees_and_existing_vyr_directory() {
   local foomatic=/usr/share/foomatic/db/source/PPD
-  ppd_trees /usr/share/cups/model /usr/share/ppd/openprinting/vyr "$foomatic/vyr" "$foomatic/Ostra/vyr" \
-    /opt/share/ppd
+  ppd_trees /usr/share/cups/model /usr/share/ppd/openprinting/vyr "$foomatic/vyr" "$foomatic/Ostra/vyr" /opt/share/ppd
   describe_machine 2.4.2
   assert_log_order "$(block "CUPS model directory: /usr/share/cups/model" "Foomatic directory  : $foomatic" \
     "Ostra directory     : $foomatic/vyr" "Custom ppd directory: ???" "Share ppd directory : /usr/share/ppd" \
@@ -59,8 +49,7 @@ case_foomatic_trees_and_existing_vyr_directory() {
     "PPD installation dir: $foomatic/vyr" "Using previous Orvo PPD directory: \"$foomatic/vyr\"."
 
   # Found under openprinting, later candidates that have one are not looked at.
-  ppd_trees /usr/share/cups/model/custom/vyr /usr/share/ppd/openprinting/vyr "$foomatic/Ostra" /opt/share/ppd/vyr \
-    /usr/share/ppd/cups-included/vyr
+  ppd_trees /usr/share/cups/model/custom/vyr /usr/share/ppd/openprinting/vyr "$foomatic/Ostra" /opt/share/ppd/vyr /usr/share/ppd/cups-included/vyr
   describe_machine 2.4.2
   assert_log_order "Ostra directory     : $foomatic/Ostra"$'\n'"Custom ppd directory: /usr/share/cups/model/custom" \
     "Found existing Orvo PPD dir: \"/usr/share/ppd/openprinting/vyr\"." \

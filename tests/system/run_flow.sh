@@ -2,9 +2,7 @@
 # debug traces. The scheduler is named by the environment where it is not the subject.
 
 case_start_directory() {
-  mkdir -p /tmp/pkg/bin /opt/vyr/bin
-  cp "$SETUP" /tmp/pkg/bin/setup
-  cp "$SETUP" /opt/vyr/bin/setup
+  mkdir -p /tmp/pkg/bin /opt/vyr/bin && cp "$SETUP" /tmp/pkg/bin/setup && cp "$SETUP" /opt/vyr/bin/setup
   # -f 0 away from /opt/vyr: the simulation message, then one empty line, and the run ends.
   SETUP_BIN=/tmp/pkg/bin/setup run_setup -f 0
   assert_eq "$(cat /tmp/setup.err; echo .)" $'Orvo3.0 setup simulation, not from /opt/vyr/bin.\nExiting.\n\n.' "standard error"
@@ -39,11 +37,7 @@ case_selinux_module_step() {
 }
 
 case_foomatic_and_abandon_report() {
-  local place
-  for place in /usr/bin /bin /sbin /usr/local/bin /opt/bin /usr/lib/cups/filter /usr/local/lib/cups/filter \
-    /opt/lib/cups/filter /lib/cups/filter; do
-    rm -f "$place/foomatic-rip"
-  done
+  rm -f {/usr/bin,/bin,/sbin,/usr/local/bin,/opt/bin,/usr/lib/cups/filter,/usr/local/lib/cups/filter,/opt/lib/cups/filter,/lib/cups/filter}/foomatic-rip
   # Only on the search path, in a place not on the fixed list: still missing. The report comes between
   # the scheduler line and the CUPS facts, which are still gathered.
   fake_command /usr/local/sbin/foomatic-rip 0

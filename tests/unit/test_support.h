@@ -18,9 +18,8 @@
 namespace fs = std::filesystem;
 
 inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
 
@@ -40,44 +39,42 @@ inline int modeOf(const std::string& path) {
 inline std::string fixturePath(const std::string& name) { return ORVO_SOURCE_DIR "/tests/fixtures/" + name; }
 
 // A fresh directory with an unpredictable name, so test processes running side by side never meet;
-// removed with everything in it at the end of the scope.
+// removed with everything in it at the end of the scope. A path that was not made ends the tests.
 class ScratchDir {
  public:
   ScratchDir() : path_(testing::TempDir() + "orvo_unit_XXXXXX") {
-    if (mkdtemp(path_.data()) == nullptr) std::abort();  // never go on with a path that was not made
+    if (mkdtemp(path_.data()) == nullptr) std::abort();
   }
   ScratchDir(const ScratchDir&) = delete;
-  ~ScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
+  ~ScratchDir() { fs::remove_all(path_, ignored_); }
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
  private:
   std::string path_;
+  std::error_code ignored_;
 };
 
-// Attaches a fresh log file to the state as an open run log; text() is what was logged so far.
+// Attaches a fresh log file to the state as an open run log; text() is what was logged so far. The file
+// is closed at the end unless the code under test closed the log.
 class LogCapture {
  public:
-  explicit LogCapture(SetupState& state) : state_(state), path_(dir_ / "run.log") {
-    state.logFile = file_ = std::fopen(path_.c_str(), "w");
+  explicit LogCapture(SetupState& state) : state_(state), file_(std::fopen((dir_ / "run.log").c_str(), "w")) {
     if (file_ == nullptr) std::abort();
+    state.logFile = file_;
     state.logIsOpen = 1;
   }
   ~LogCapture() {
-    if (state_.logFile == file_) std::fclose(file_);  // unless the code under test closed the log
+    if (state_.logFile == file_) std::fclose(file_);
   }
   std::string text() const {
     if (state_.logFile == file_) std::fflush(file_);
-    return readFile(path_);
+    return readFile(dir_ / "run.log");
   }
 
  private:
   SetupState& state_;
   ScratchDir dir_;
-  std::string path_;
   std::FILE* file_;
 };
 
@@ -94,9 +91,8 @@ class UmaskScope {
 // Restores an environment variable (value or absence) at the end of the scope; set() with nullptr unsets it.
 class EnvScope {
  public:
-  explicit EnvScope(const char* name) : name_(name) {
-    if (const char* value = std::getenv(name)) saved_ = value;
-  }
+  explicit EnvScope(const char* name)
+      : name_(name), saved_(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt) {}
   ~EnvScope() { set(saved_ ? saved_->c_str() : nullptr); }
   void set(const char* value) const { value ? setenv(name_, value, 1) : unsetenv(name_); }
 
