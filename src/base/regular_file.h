@@ -18,13 +18,13 @@ class Descriptor {
   Descriptor& operator=(const Descriptor&) = delete;
   Descriptor& operator=(Descriptor&& other) noexcept {
     if (this != &other) {
-      if (fd_ >= 0) close(fd_);
+      if (fd_ >= 0) ::close(fd_);
       fd_ = other.release();
     }
     return *this;
   }
   ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
   int release() {
@@ -32,6 +32,8 @@ class Descriptor {
     fd_ = -1;
     return fd;
   }
+  // Closes now, for a caller that must know whether the close worked; 0 when it did.
+  int close() { return ::close(release()); }
 
  private:
   int fd_;

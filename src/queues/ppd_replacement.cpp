@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/shell.h"
 #include "base/temp_file.h"
 #include "core/messages.h"
@@ -19,26 +20,6 @@
 namespace {
 
 constexpr size_t kRandomPart = 6;
-
-// Owns a file descriptor.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  int close() {
-    int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
 
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
