@@ -73,13 +73,27 @@ void abandonResult(RunResult& result, const std::string& reason) {
 }
 
 std::string runResultJson(const RunResult& result, const std::string& installDir, std::time_t end) {
-  json queues = json::array();
-  for (const QueueResult& queue : result.queues) queues.push_back(queueJson(queue));
-  json document = {{"kind", result.kind},           {"start", utcTime(result.start)}, {"end", utcTime(end)},
-                   {"abandoned", result.abandoned}, {"reasons", result.reasons},      {"installDir", installDir},
-                   {"package", result.package},     {"restarted", result.restarted},  {"queues", queues}};
   // Names come from the machine and may hold any byte: bytes that are not UTF-8 are replaced.
-  return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  constexpr auto kReplace = json::error_handler_t::replace;
+  json head = {{"kind", result.kind},
+               {"start", utcTime(result.start)},
+               {"end", utcTime(end)},
+               {"abandoned", result.abandoned},
+               {"reasons", result.reasons},
+               {"installDir", installDir},
+               {"package", result.package},
+               {"restarted", result.restarted}};
+  // The queues follow one a line, each made and written on its own: a run over ten thousand queues
+  // never holds the whole document as a tree.
+  std::string text = head.dump(2, ' ', false, kReplace);
+  text.resize(text.size() - 2);  // the closing "\n}"
+  text += ",\n  \"queues\": [";
+  for (size_t i = 0; i < result.queues.size(); ++i) {
+    text += i == 0 ? "\n    " : ",\n    ";
+    text += queueJson(result.queues[i]).dump(-1, ' ', false, kReplace);
+  }
+  text += result.queues.empty() ? "]\n}\n" : "\n  ]\n}\n";
+  return text;
 }
 
 int writeRunResult(const RunResult& result, const std::string& logPath, const std::string& installDir) {
