@@ -75,14 +75,9 @@ void abandonResult(RunResult& result, const std::string& reason) {
 std::string runResultJson(const RunResult& result, const std::string& installDir, std::time_t end) {
   // Names come from the machine and may hold any byte: bytes that are not UTF-8 are replaced.
   constexpr auto kReplace = json::error_handler_t::replace;
-  json head = {{"kind", result.kind},
-               {"start", utcTime(result.start)},
-               {"end", utcTime(end)},
-               {"abandoned", result.abandoned},
-               {"reasons", result.reasons},
-               {"installDir", installDir},
-               {"package", result.package},
-               {"restarted", result.restarted}};
+  json head = {{"kind", result.kind},           {"start", utcTime(result.start)}, {"end", utcTime(end)},
+               {"abandoned", result.abandoned}, {"reasons", result.reasons},      {"installDir", installDir},
+               {"package", result.package},     {"restarted", result.restarted}};
   // The queues follow one a line, each made and written on its own: a run over ten thousand queues
   // never holds the whole document as a tree.
   std::string text = head.dump(2, ' ', false, kReplace);
