@@ -1,7 +1,7 @@
 # De-installation against a real cupsd: the package's queues are deleted with the real lpadmin.
 
-# shellcheck source=../system/deinstall.sh
-source "$ORVO_SOURCE_DIR/tests/system/deinstall.sh"
+# shellcheck source=../sandbox/fixtures.sh
+source "$ORVO_SOURCE_DIR/tests/sandbox/fixtures.sh"
 
 # Queues qa and qb belong to the package, "office" does not.
 case_removes_package_queues_and_files() {

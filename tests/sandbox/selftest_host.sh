@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")" && pwd)
 repo=$(cd "$here/../.." && pwd -P)
 ORVO_BUILD_DIR=$(readlink -m "${ORVO_BUILD_DIR:-$repo/build}")
 export ORVO_BUILD_DIR
-selftest=$repo/tests/system/sandbox_selftest.sh
+selftest=$repo/tests/sandbox/sandbox_selftest.sh
 
 fail() {
   echo "FAIL (selftest_host): $1" >&2

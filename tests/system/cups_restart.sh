@@ -1,8 +1,8 @@
 # Restarting CUPS at the end of an install run with no queues to refresh, so the run restarts exactly
 # once: the service manager first, then the service command and the init scripts, each a fake here.
 
-# shellcheck source=printer_refresh.sh
-source "$ORVO_SOURCE_DIR/tests/system/printer_refresh.sh"
+# shellcheck source=../sandbox/fixtures.sh
+source "$ORVO_SOURCE_DIR/tests/sandbox/fixtures.sh"
 
 # Only the restart methods given as PATH:STATUS words exist, wherever the command locator looks.
 restart_methods() {

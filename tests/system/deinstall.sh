@@ -1,37 +1,8 @@
 # De-installation with -d: confirmation, the package's queues, their directories, the package files and
-# directories. lpadmin and lpstat are fakes that record their arguments. e2e/deinstall_cups.sh shares the
-# helpers at the top.
+# directories. lpadmin and lpstat are fakes that record their arguments.
 
-# An installed package in DIR: every file and directory of the removal tables, the filter linked into
-# /usr/bin, for each queue NAME its directory and start script, and the information file listing them
-# after "Default".
-install_package() {
-  local dir=$1 name file
-  shift
-  for file in orvo bin/qixgsfilter etc/UNINSTALLORVO bin/setup etc/orvo4.0.png ORVOINST.CONF \
-    etc/ORVOINST.CONF bin/nc Default/root/orvoConfig ppd/vyr/model.ppd; do
-    write_file "$dir/$file" "package file"
-  done
-  ln -sfn "$dir/bin/qixgsfilter" /usr/bin/qixgsfilter
-  for name in "$@"; do
-    write_file "$dir/$name/root/orvoConfig" "queue config"
-    write_file "$dir/$name.sh" "#!/bin/sh" 755
-  done
-  write_info_file "$dir/orvoInfo4.0" "Orvo 4.0 Information File" "$dir" Default "$@"
-}
-
-# lpadmin exits with STATUS (default 0).
-fake_spooler() {
-  fake_command /usr/sbin/lpadmin "${1:-0}"
-  fake_command /usr/bin/lpstat 0
-}
-
-# setup -d with ANSWER on standard input and the remaining arguments.
-deinstall() {
-  local answer=$1
-  shift
-  ask_setup "$answer"$'\n' -d "$@"
-}
+# shellcheck source=../sandbox/fixtures.sh
+source "$ORVO_SOURCE_DIR/tests/sandbox/fixtures.sh"
 
 # The filter goes first, so its link in /usr/bin is dangling by row 4 and gone by row 10; a link inside
 # the package's ppd directory goes as a link; a file that is not the package's stays.

@@ -1,8 +1,8 @@
 # The install branch: new installation or upgrade, where the package goes, and the ways a run stops
 # before installing. The package is unpacked under /srv; CUPS restarts go to a fake systemctl.
 
-# shellcheck source=printer_refresh.sh
-source "$ORVO_SOURCE_DIR/tests/system/printer_refresh.sh"
+# shellcheck source=../sandbox/fixtures.sh
+source "$ORVO_SOURCE_DIR/tests/sandbox/fixtures.sh"
 
 CLOSING="Finishing Orvo 4.0-0 installation : "
 

@@ -2,11 +2,8 @@
 # write) must never achieve: system directories removed or written, files followed through planted
 # links, a run blocked, two runs at once, a run without a record.
 
-# shellcheck source=deinstall.sh
-source "$ORVO_SOURCE_DIR/tests/system/deinstall.sh"
-# shellcheck source=printer_refresh.sh
-source "$ORVO_SOURCE_DIR/tests/system/printer_refresh.sh"
-SETUP_BIN=$SETUP  # the package's own copy only where a case makes the package
+# shellcheck source=../sandbox/fixtures.sh
+source "$ORVO_SOURCE_DIR/tests/sandbox/fixtures.sh"
 
 as_nobody() {
   setpriv --reuid 65534 --regid 65534 --clear-groups "$@"
@@ -51,7 +48,6 @@ case_system_directories_refused_for_install_and_deinstall() {
 # name holds a tab. The run ends, discloses nothing, writes through no link.
 case_hostile_files_neither_followed_nor_waited_on() {
   make_package
-  SETUP_BIN=$PKG/setup
   local queue
   for queue in q1 q2 q3 q4 $'tab\tq'; do old_queue "$queue"; done
   old_queue q5 "Ostra LP-1100n" ps  # no new PPD: the fallback directory is searched
