@@ -51,14 +51,13 @@ case_refresh_keeps_every_default_the_scheduler_keeps() {
     IFS='|' read -r name old new defaults <<<"${row//$'\n'/ }"
     option_defaults "s_$name" >"/tmp/$name.setup"
     option_defaults "m_$name" >"/tmp/$name.lpadmin"
+    # What lpadmin -m keeps and setup does not: only a default in conflict under the new PPD.
     while read -r pair; do
-      local by_setup=no by_lpadmin=no
-      grep -qxF "$pair" "/tmp/$name.setup" && by_setup=kept
-      [[ $(refresh_section "s_$name") != *"new default *${pair%%=*}/"*"conflicts with other defaults."* ]] ||
-        by_setup=conflict
-      grep -qxF "$pair" "/tmp/$name.lpadmin" && by_lpadmin=kept
-      [[ $by_lpadmin == no || $by_setup != no ]] || fail "setup lost $pair of $name, which lpadmin -m keeps"
+      grep -qxF "$pair" "/tmp/$name.setup" || ! grep -qxF "$pair" "/tmp/$name.lpadmin" ||
+        [[ $(refresh_section "s_$name") == *"new default *${pair%%=*}/"*"conflicts with other defaults."* ]] ||
+        fail "setup lost $pair of $name, which lpadmin -m keeps"
     done <"/tmp/$name.before"
+    # Custom values show in the PPDs only (lpoptions names them Custom.WIDTHxHEIGHT).
     for pair in $defaults; do
       ! grep -qxF "*Default${pair/=/: }" "/etc/cups/ppd/m_$name.ppd" ||
         grep -qxF "*Default${pair/=/: }" "/etc/cups/ppd/s_$name.ppd" || fail "setup lost $pair of $name"
