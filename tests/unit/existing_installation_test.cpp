@@ -1,6 +1,7 @@
+#include "install/existing_installation.h"
+
 #include <gtest/gtest.h>
 
-#include "install/existing_installation.h"
 #include "test_support.h"
 
 namespace {

@@ -1,6 +1,7 @@
+#include "install/info_file.h"
+
 #include <gtest/gtest.h>
 
-#include "install/info_file.h"
 #include "test_support.h"
 
 namespace {

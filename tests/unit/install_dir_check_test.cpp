@@ -1,6 +1,7 @@
+#include "install/install_dir_check.h"
+
 #include <gtest/gtest.h>
 
-#include "install/install_dir_check.h"
 #include "test_support.h"
 
 namespace {

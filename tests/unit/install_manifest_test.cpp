@@ -1,8 +1,9 @@
+#include "install/install_manifest.h"
+
 #include <gtest/gtest.h>
 
 #include "base/format.h"
 #include "base/text.h"
-#include "install/install_manifest.h"
 #include "test_support.h"
 
 namespace {
