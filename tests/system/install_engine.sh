@@ -30,7 +30,7 @@ $'libq.so\t./lib 00644\nREADME\t.\t00644\nppd/*.ppd.gz\t?\nstray\telsewhere\n'
   assert_eq "$(modes /opt/vyr{,/bin,/etc,/ppd})" "777 755 755 755" "directory modes"
   assert_eq "$(modes /opt/vyr/bin/{setup,qixgsfilter,nc} /opt/vyr/lib{,/libq.so} /opt/vyr/README)" \
     "755 755 600 777 644 644" "file modes"
-  assert_eq "$(ls /opt/vyr/bin /opt/vyr/ppd | xargs)" "/opt/vyr/bin: nc qixgsfilter setup /opt/vyr/ppd: a.ppd.gz b.ppd.gz" "copies"
+  assert_eq "$(ls /opt/vyr/bin /opt/vyr/ppd | xargs)" "/opt/vyr/bin: nc qixgsfilter setup /opt/vyr/ppd: a.ppd.gz b.ppd.gz" "files"
   assert_eq "$(readlink /usr/bin/qixgsfilter)" /opt/vyr/bin/qixgsfilter "filter link"
   assert_log_order "setup after rpm in: /srv/orvo." "Changing execution rights of '/opt/vyr/ppd' to  00755." \
     $'Creating configuration file: \'/opt/vyr/orvoInfo3.0\'. \n' $'goInstall: Starting copy loop for 8 items.\n' \
