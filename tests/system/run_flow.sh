@@ -42,8 +42,8 @@ case_foomatic_and_abandon_report() {
 $'*** Sorry ***\nCUPS base dir: '
   QIXLPMODE=LPR run_setup
   python3 -c 'import json; r=json.load(open(0)); print(r["abandoned"], *r["reasons"], sep="|")' <"$RUN_LOG.json" >/tmp/result
-  assert_eq "$(</tmp/result)" "True|No running CUPS daemon found!|No foomatic-rip program found!|"\
-"Because of insufficient data, setup stopped." "the run's result"
+  assert_eq "$(</tmp/result)" "True|No running CUPS daemon found!|No foomatic-rip program found!|\
+Because of insufficient data, setup stopped." "the run's result"
   mkdir -p /opt/lib/cups/filter/foomatic-rip
   run_setup -D 1
   assert_log_lacks "Abandoned because"
