@@ -6,10 +6,8 @@
 # A process list of a plain machine plus the given command lines; the probe's own grep shows in it, as
 # it does in a real one.
 fake_process_list() {
-  local lines="UID          PID    PPID  C STIME TTY          TIME CMD
-root         977     812  0 10:00 pts/0    00:00:00 grep /usr/sbin/cupsd" line
-  for line in "$@"; do lines+=$'\n'"root         812       1  0 10:00 ?        00:00:00 $line"; done
-  fake_command /usr/bin/ps 0 "$lines"
+  local head=$'UID PID PPID C STIME TTY TIME CMD\nroot 977 812 0 10:00 pts/0 00:00:00 grep /usr/sbin/cupsd'
+  fake_command /usr/bin/ps 0 "$head$(printf '\nroot 812 1 0 10:00 ? 00:00:00 %s' "$@")"
 }
 
 # Runs the probe with the process line $1, then checks the base and binary dirs logged ($2, $3).
@@ -20,62 +18,46 @@ probe_layout() {
 }
 
 # Named by the environment, CUPS keeps its directories empty and ps is not run; the commands come from
-# the system list.
-case_environment_named_cups() {
-  run_setup
-  assert_log_order "System Scheduler = CUPS"$'\n'"CUPS base dir: "$'\n'"CUPS binary dir: "$'\n' \
-    "lpadmin = /usr/sbin/lpadmin"$'\n'"lpstat  = /usr/bin/lpstat"$'\n'
-  assert_eq "$(fake_calls ps)" "" "ps calls"
-}
-
-# The process line's prefix (or the standard layout), unless a start-up script names the prefixes; values
-# are taken verbatim from the first script that opens; one without either key falls back.
+# the system list. Probed, the process line's prefix (or the standard layout) holds unless the first
+# start-up script that opens names a prefix, taken verbatim; one without either key falls back.
 case_cups_layout() {
-  rm -f /etc/init.d/cups
+  rm -f /etc/init.d/cups /etc/init.d/cupsys
+  fake_process_list "cupsd -f"
+  run_setup
+  assert_log_order $'System Scheduler = CUPS\nCUPS base dir: \nCUPS binary dir: \n' $'lpadmin = /usr/sbin/lpadmin\n'
   probe_layout "cupsd -f" / /usr
-  assert_log_order "System Scheduler = CUPS"$'\n' "lpadmin = /usr/sbin/lpadmin"$'\n'
   assert_eq "$(fake_calls ps)" "-ef" "ps calls"
+  write_file /etc/init.d/cupsys $'  exec_prefix="/srv/cups" # by the installer\n'
+  probe_layout "/opt/cups/sbin/cupsd" "" '"/srv/cups" # by the installer'
   write_file /etc/init.d/cups $'#!/bin/sh\nprefix=/opt/cups\nexec_prefix=/opt/cups\n'
   probe_layout "/usr/sbin/cupsd -l" /opt/cups /opt/cups
-  assert_log_contains "lpadmin = lpadmin"$'\n'"lpstat  = lpstat"$'\n'
-  write_file /etc/init.d/cups $'exec_prefix=/usr\n'
-  probe_layout "/opt/cups/sbin/cupsd" "" /usr
-  rm /etc/init.d/cups
-  write_file /etc/init.d/cupsys $'  exec_prefix="/srv/cups" # by the installer\n# prefix="/srv"\n'
-  probe_layout "/usr/sbin/cupsd -l" '"/srv"' '"/srv/cups" # by the installer'
   write_file /etc/init.d/cups $'#!/bin/sh\necho starting\n'
   probe_layout "/usr/sbin/cupsd -l" / /usr
 }
 
-# lpd answering -V with LPRng on standard error is LPRNG, on standard output LPR; lpsched ends the probe.
+# lpd answering -V with LPRng on standard error is LPRNG, on standard output LPR; lpsched ends the probe
+# before lpd is asked.
 case_other_spoolers() {
-  fake_process_list "/usr/sbin/lpd -F"
-  fake_command /usr/sbin/lpd 0 "" "lpd: LPRng-3.8.28, Copyright 1988-2003 Patrick Powell"
-  QIXLPMODE='' run_setup
-  assert_log_order "System Scheduler = LPRNG"$'\n'"Abandoned because:"$'\n'"* No running CUPS daemon found!"$'\n' \
-    "*** Sorry ***"$'\n'"=======================================" "Sytem PPD locations:" "PPD installation dir: "
-  assert_log_lacks "CUPS base dir" "lpadmin = "
-  fake_command /usr/sbin/lpd 0 "lpd: LPRng-3.8.28, Copyright 1988-2003 Patrick Powell"
-  QIXLPMODE='' run_setup
-  assert_log_contains "System Scheduler = LPR"$'\n'"Abandoned because:"
-  fake_process_list "/usr/lib/lp/lpsched"
-  QIXLPMODE='' run_setup
-  assert_log_contains "System Scheduler = LP"$'\n'
+  local row line out err kind
+  for row in "lpd -F||LPRng-3.8.28|LPRNG" "lpd -F|LPRng-3.8.28||LPR" "lpsched|||LP"; do
+    IFS='|' read -r line out err kind <<<"$row"
+    fake_process_list "/usr/sbin/$line"
+    fake_command /usr/sbin/lpd 0 "$out" "$err"
+    QIXLPMODE='' run_setup
+    assert_log_contains "System Scheduler = $kind"$'\nAbandoned because:\n* No running CUPS daemon found!\n'
+  done
   assert_eq "$(fake_calls lpd)" $'-V\n-V' "lpd calls"
 }
 
-# Four passes a second apart find nothing; links planted where names made from the process id would be
-# are never written through, and no temporary file is left.
+# Four passes find nothing; links planted where names made from the process id would be are never written
+# through, and no temporary file is left.
 case_nothing_found() {
   fake_process_list
   remove_command lpd
-  local name start
+  local name
   for name in /tmp/QIXLPD{1..300} /tmp/QIXLPRNG{1..300}; do ln -s /etc/planted-target "$name"; done
-  start=$(date +%s%N)
   QIXLPMODE='' run_setup
-  local ms=$((($(date +%s%N) - start) / 1000000))
-  assert_log_contains "System Scheduler = Unknown"$'\n'"Abandoned because:"$'\n'"* No running CUPS daemon found!"$'\n'
-  ((ms >= 4000)) || fail "the four passes took only $ms ms"
+  assert_log_contains $'System Scheduler = Unknown\nAbandoned because:\n* No running CUPS daemon found!\n'
   assert_eq "$(fake_calls ps | wc -l)" 4 "ps calls"
   assert_no_file /etc/planted-target
   assert_eq "$(find /tmp -maxdepth 1 -name 'QIX*' ! -type l)" "" "temporary files left in /tmp"
