@@ -62,14 +62,15 @@ case_other_installation_and_non_cups() {
 
 # Names that are no path component, too long or hold NUL bytes are skipped; /dev/<queue> goes only when
 # it is a regular file or a link, so neither /dev/null (queue "null") nor the block device /dev/sda is
-# touched; bin replaced by a link goes as a link, its target's files stay.
+# touched; bin replaced by a link goes as a link, its target's files stay. "Default" is never a queue,
+# also further down the list.
 case_hostile_queue_names_reach_nothing() {
   fake_spooler
   local long etc_before name
   long=$(printf 'q%.0s' {1..100})
   install_package /opt/vyr ok1 sda null stale
   write_info_file /opt/vyr/orvoInfo4.0 "Orvo 4.0 Information File" /opt/vyr Default "$long" ok1 "../../etc" \
-    "a;touch /tmp/pwned" sda "b;touch pwned2" ok2 null '..@x' stale '@@'
+    "a;touch /tmp/pwned" sda "b;touch pwned2" ok2 null '..@x' stale '@@' Default
   sed -i 's/@/\x00/g' /opt/vyr/orvoInfo4.0
   mkdir -p /opt/vyr/ok2 "/opt/vyr/b;touch pwned2"
   mv /opt/vyr/bin /opt/vyr/bin.old
