@@ -3,43 +3,36 @@
 
 GENFILES=$ORVO_BUILD_DIR/genfiles
 
-# Run with sh, the script deletes exactly what it lists on yes, y, o or Yes, and nothing on an empty
-# reply, at the end of input or on no; any other reply reminds and asks again. The installation
+# Run as the system runs it, the script deletes exactly what it lists on yes, y, o or Yes, and nothing on
+# an empty reply, at the end of input or on no; any other reply reminds and asks again. The installation
 # directory's name holds shell characters, which the script must quote.
 case_uninstall_script_deletes_only_on_yes() {
   # The installation directory's name is a pattern that matches another directory: only the name itself goes.
-  local answer path out d='/opt/v[x];rm'
+  local answer out check d='/opt/v[x];rm'
   write_file '/opt/vx;rm/bin/nc' "not the package's"
-  for answer in "" "<eof>" $'maybe\nn' y o Yes; do
+  for answer in $'\n' "" $'maybe\nn\n' $'y\n' $'o\n' $'Yes\n'; do
     rm -rf "$d" /usr/share/cups/model/vyr
-    for path in orvoInfo4.0 ORVOINST.CONF bin/qixgsfilter bin/nc bin/setup bin/extra etc/orvo4.0.png etc/ORVOINST.CONF; do
-      write_file "$d/$path" "x"
-    done
+    mkdir -p "$d/bin" "$d/etc"
+    touch "$d"/{orvoInfo4.0,ORVOINST.CONF,bin/{qixgsfilter,nc,setup,extra},etc/{orvo4.0.png,ORVOINST.CONF}}
     ln -sfn "$d/bin/qixgsfilter" /usr/bin/qixgsfilter  # the script leaves no dangling link behind
     write_file /usr/share/cups/model/vyr/ppd/a.ppd "ppd"
     write_file /usr/share/cups/model/vyr/keep.ppd "kept"
     assert_eq "$("$GENFILES" uninstall "$d" /usr/share/cups/model/vyr 2>&1)" "Created script: $d/etc/UNINSTALLORVO." "log"
-    [[ -x $d/etc/UNINSTALLORVO ]] || fail "the script is not executable"
-    if [[ $answer == "<eof>" ]]; then out=$(sh "$d/etc/UNINSTALLORVO" </dev/null); else out=$(printf '%s\n' "$answer" | sh "$d/etc/UNINSTALLORVO"); fi
-    [[ -n $answer ]] || assert_eq "$out" $'De-installation of \'Orvo 4.0-0\'\nDo you really want to de-install Orvo 3.0? [no]? '
+    out=$(printf '%s' "$answer" | "$d/etc/UNINSTALLORVO")
+    [[ $answer != $'\n' ]] || assert_eq "$out" $'De-installation of \'Orvo 4.0-0\'\nDo you really want to de-install Orvo 3.0? [no]? '
     [[ $answer != maybe* ]] || assert_eq "$(grep -c '^Answer with yes or no please.$' <<<"$out")" 1 "reminders"
-    if [[ $answer == [yoY]* ]]; then
-      assert_no_file "$d" /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd
-    else
-      assert_file_exists "$d/orvoInfo4.0" "$d/bin/nc" "$d/etc/UNINSTALLORVO" /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd/a.ppd
-    fi
+    check=assert_file_exists
+    [[ $answer != [yoY]* ]] || check=assert_no_file
+    $check "$d" "$d/orvoInfo4.0" "$d/bin/nc" "$d/etc/UNINSTALLORVO" /usr/bin/qixgsfilter /usr/share/cups/model/vyr/ppd
     assert_file_exists /usr/share/cups/model/vyr/keep.ppd '/opt/vx;rm/bin/nc'
   done
 }
 
-# The older generation's file is probed first; ORVOINFO names the one file to probe.
+# The older generation's file is probed first, the newer one when the older lacks the key.
 case_older_information_file_wins() {
   write_file /opt/vyr/orvoInfo2.0 $'USRDIR          /srv/old\n'
   write_file /opt/vyr/orvoInfo4.0 $'USRDIR          /srv/new\n'
   assert_eq "$("$GENFILES" find)" "1 1 /srv/old" "both files"
   write_file /opt/vyr/orvoInfo2.0 $'# no key here\n'
   assert_eq "$("$GENFILES" find)" "1 2 /srv/new" "older file without the key"
-  assert_eq "$(ORVOINFO=/opt/vyr/missing "$GENFILES" find)" "0 -1 " "ORVOINFO names a missing file"
-  rm /opt/vyr/orvoInfo*
-  assert_eq "$("$GENFILES" find)" "0 -1 " "no file"
 }

