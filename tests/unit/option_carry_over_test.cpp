@@ -5,7 +5,6 @@
 #include <sstream>
 #include <tuple>
 
-#include "base/shell.h"
 #include "base/text.h"
 #include "test_support.h"
 
@@ -50,7 +49,7 @@ class CarryOverTest : public testing::Test {
 
 // The old PPD's defaults carried into the new one where its option offers the choice and the defaults stay
 // free of conflicts, and only inside user-interface blocks (InputSlot sits in a sub-group); custom values,
-// and keywords of every allowed character. The rewrite of a well-formed fixture is a PPD cupstestppd accepts.
+// and keywords of every allowed character.
 TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
   auto fixture = [](const char* name) { return readFile(fixturePath(name)); };
   const std::string oldOdd = fixture("old_odd_options.ppd"), newOdd = fixture("new_odd_options.ppd");
@@ -94,10 +93,6 @@ TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
     forEachDefault(defaults,
                    [&](auto keyword, auto line) { EXPECT_EQ(keyword + ": " + defaultOf(text, keyword), line); });
     EXPECT_TRUE(contains(log_.text(), logged)) << logged;
-    // The odd fixtures are not meant to pass cupstestppd.
-    EXPECT_TRUE(contains(oldText, "XXDarkness") ||
-                runShell("cupstestppd -q -I filters " + shellWord(out()) + " >/dev/null 2>&1") == 0)
-        << defaults;
   }
 }
 
@@ -134,6 +129,7 @@ TEST_F(CarryOverTest, LinesPassWholeWithTheirOwnLineEnds) {
   }
 }
 
+// Keyword (with its "*") and value fit in 79 characters, or the line is not taken.
 TEST(ParseDefaultLineTest, TakesKeywordAndFirstWordOfValue) {
   const std::string k78(78, 'K'), v79(79, 'v');
   const std::pair<std::string, std::string> cases[] = {
@@ -144,12 +140,10 @@ TEST(ParseDefaultLineTest, TakesKeywordAndFirstWordOfValue) {
       {"*DefaultPageSize Legal\n", "*PageSize Legal"},
       {"*DefaultPageSize", "*PageSize "},
       {"*DefaultColorSep: ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi\n", "-"},
-      // Keyword (with its "*") and value fit in 79 characters, or the line is not taken.
       {"*Default" + k78 + ": A4\n", "*" + k78 + " A4"},
       {"*Default" + k78 + "K: A4\n", "-"},
       {"*DefaultPageSize: " + v79 + "\n", "*PageSize " + v79},
-      {"*DefaultPageSize: " + v79 + "v\n", "-"},
-  };
+      {"*DefaultPageSize: " + v79 + "v\n", "-"}};
   for (const auto& [line, expected] : cases) {
     std::string value;
     const std::optional<std::string> keyword = parseDefaultLine(line, value);
