@@ -8,16 +8,14 @@
 #include "base/text.h"
 #include "test_support.h"
 
-namespace {
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
+static std::string replaced(std::string text, const std::string& from, const std::string& to) {
   size_t at = text.find(from);
   EXPECT_NE(at, std::string::npos) << from;
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
 // The value of the first line "*Default<keyword>: value" of a text, line end cut off.
-std::string defaultOf(const std::string& text, const std::string& keyword) {
+static std::string defaultOf(const std::string& text, const std::string& keyword) {
   const std::string key = "\n*Default" + keyword + ": ";
   size_t at = ("\n" + text).find(key);
   if (at == std::string::npos) return "(none)";
@@ -27,7 +25,7 @@ std::string defaultOf(const std::string& text, const std::string& keyword) {
 
 // Calls f(keyword, line) for every "Keyword: value" line of a ';'-separated list.
 template <typename F>
-void forEachDefault(const std::string& list, F f) {
+static void forEachDefault(const std::string& list, F f) {
   std::istringstream lines(list);
   for (std::string line; std::getline(lines, line, ';');) f(line.substr(0, line.find(':')), line);
 }
@@ -48,8 +46,9 @@ class CarryOverTest : public testing::Test {
 };
 
 // The old PPD's defaults carried into the new one where its option offers the choice and the defaults stay
-// free of conflicts, and only inside user-interface blocks (InputSlot sits in a sub-group); custom values,
-// and keywords of every allowed character.
+// free of conflicts, and only inside user-interface blocks (InputSlot sits in a sub-group); an old default
+// that is none of its option's choices is not carried (here Resolution's); custom values, and keywords of
+// every allowed character.
 TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
   auto fixture = [](const char* name) { return readFile(fixturePath(name)); };
   const std::string oldOdd = fixture("old_odd_options.ppd"), newOdd = fixture("new_odd_options.ppd");
@@ -62,10 +61,11 @@ TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
     });
     return text;
   };
-  const std::string a4 = fixture("old_a4_default.ppd"), long39 = "Custom.1x" + std::string(30, '2');
+  const std::string a4 = fixture("old_a4_default.ppd"), letter = fixture("new_letter_default.ppd");
+  const std::string long39 = "Custom.1x" + std::string(30, '2');
   const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
       // old PPD, new PPD, defaults of the rewrite ("(none)": the option is gone), line logged
-      {a4, fixture("new_letter_default.ppd"),
+      {a4, letter,
        "PageSize: A4;Duplex: DuplexNoTumble;InputSlot: Tray2;Resolution: 1200dpi;JCLEconomode: On;"
        "ImageableArea: Letter;Font: Courier;ColorSep: ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi",
        "Setting new option: *PageSize/A4.\n"},
@@ -73,6 +73,8 @@ TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
        "Keeping new default *PageSize/Letter: A4 not offered.\n"},
       {fixture("old_conflicting_defaults.ppd"), fixture("new_with_constraints.ppd"), "PageSize: Env10;Duplex: None",
        "Keeping new default *Duplex/None: DuplexTumble conflicts with other defaults.\n"},
+      {fixture("old_unlisted_resolution.ppd"), replaced(letter, "*Resolution 300dpi/300 DPI", "*Resolution 555dpi"),
+       "Resolution: 600dpi;PageSize: A4", "Setting new option: *PageSize/A4.\n"},
       {odd("PageSize: Custom.200x300;XXDarkness: Custom.7;XXGloss: Custom.3;JCLEconomode: On"), newOdd,
        "PageSize: Custom.200x300;XXDarkness: Custom.7;XXGloss: Normal;JCLEconomode: On",
        "Keeping new default *XXGloss/Normal: Custom.3 not offered.\n"},
@@ -94,16 +96,6 @@ TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
                    [&](auto keyword, auto line) { EXPECT_EQ(keyword + ": " + defaultOf(text, keyword), line); });
     EXPECT_TRUE(contains(log_.text(), logged)) << logged;
   }
-}
-
-// Only a default that names one of its option's choices is collected (here not Resolution's), in file order.
-TEST_F(CarryOverTest, CollectsOnlyDefaultsThatTheirOptionLists) {
-  OptList options;
-  int count = -1;
-  EXPECT_EQ(getQueueOptions(state_, fixturePath("old_unlisted_resolution.ppd"), options, count), 7);
-  std::string collected = std::to_string(count);
-  for (const OptEntry& entry : options.entries) collected += " " + std::to_string(entry.index) + entry.keyword;
-  EXPECT_EQ(collected, "7 1JCLEconomode 2PageSize 3PageRegion 4Duplex 5InputSlot 6MediaType 7ColorModel");
 }
 
 // Whole lines under every line-end style, with and without a final line end: a 400-character comment
@@ -150,5 +142,3 @@ TEST(ParseDefaultLineTest, TakesKeywordAndFirstWordOfValue) {
     EXPECT_EQ(keyword ? *keyword + " " + value : "-", expected) << line;
   }
 }
-
-}  // namespace

@@ -10,16 +10,14 @@
 #include "queues/model_table.h"
 #include "test_support.h"
 
-namespace {
-
-int idOf(const char* name) {
+static int idOf(const char* name) {
   for (const ModelEntry& row : modelTable())
     if (std::string(row.name) == name) return row.id;
   return -1;
 }
 
 // A PPD of 40 comment lines with the given lines put at their 1-based line numbers.
-std::string ppdLines(const std::map<int, std::string>& placed) {
+static std::string ppdLines(const std::map<int, std::string>& placed) {
   std::string text;
   for (int line = 1; line <= 40; ++line)
     text += (placed.count(line) ? placed.at(line) : format("*%% filler line %d", line)) + "\n";
@@ -50,21 +48,12 @@ TEST(MatchModelLine, KindFromWindowBeforeLastCharacterAndFirstRowWins) {
   }
 }
 
-// A CUPS tree and a package PPD directory in a scratch root, and a run log to read back.
-class InventoryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    state_.cupsBaseDir = root_.path();
-    state_.ppdInstallDir = packageDir_;
-  }
-  ScratchDir root_;
-  std::string cupsDir_ = root_ / "etc/cups/ppd", packageDir_ = root_ / "package/ppd";
-  SetupState state_;
-  LogCapture log_{state_};
-};
-
 // Queue PPDs are "<queue>.ppd" with the marker 1 and a table model of known language in the first 30 reads.
-TEST_F(InventoryTest, TakesQueuesOnVersionOnePpdsOfKnownLanguage) {
+TEST(Inventory, TakesQueuesOnVersionOnePpdsOfKnownLanguage) {
+  ScratchDir root;
+  SetupState state;
+  LogCapture log(state);
+  state.cupsBaseDir = root.path();
   const std::string v1 = readFile(fixturePath("queue_lp1200dn_pcl_v1.ppd"));
   const std::string model = "*ModelName: \"Ostra MX200 PS\"";
   const std::tuple<std::string, std::string, int> cases[] = {
@@ -88,22 +77,24 @@ TEST_F(InventoryTest, TakesQueuesOnVersionOnePpdsOfKnownLanguage) {
   };
   std::map<std::string, int> expected, taken;
   for (const auto& [file, text, kind] : cases) {
-    writeFile(cupsDir_ + "/" + file, text);
+    writeFile(root / ("etc/cups/ppd/" + file), text);
     if (kind != 0) expected[file.substr(0, file.size() - 4)] = kind;
   }
   int count = -1;
-  EXPECT_EQ(getInstalledPrinters(state_, state_.printers, count), 1);
-  for (int i = 0; i < count; ++i) taken[state_.printers.at(i).queueName] = state_.printers.at(i).pdlKind;
+  EXPECT_EQ(getInstalledPrinters(state, state.printers, count), 1);
+  for (int i = 0; i < count; ++i) taken[state.printers.at(i).queueName] = state.printers.at(i).pdlKind;
   EXPECT_EQ(taken, expected);
 }
 
 // The new PPD: the package file whose model text begins with the queue's, of the same model row and
 // language, compressed or not; each readable file is opened once, whatever the lookups.
-TEST_F(InventoryTest, NewPpdMatchesModelRowAndLanguageReadingEachFileOnce) {
-  writeFile(packageDir_ + "/a.ppd", readFile(fixturePath("package_lp1200dn_pcl.ppd")));
-  writeFile(packageDir_ + "/c.ppd", ppdLines({{5, "*ModelName: \"Ostra LP-1200dn PCL, duplex PCL\""}}));
-  writeFile(packageDir_ + "/d.ppd", ppdLines({{5, "*ModelName: \"Ostra LP-1200 PXL\""}}));
-  ASSERT_EQ(runShell("gzip -n " + shellWord(packageDir_ + "/d.ppd")), 0);
+TEST(Inventory, NewPpdMatchesModelRowAndLanguageReadingEachFileOnce) {
+  ScratchDir dir;
+  SetupState state;
+  writeFile(dir / "a.ppd", readFile(fixturePath("package_lp1200dn_pcl.ppd")));
+  writeFile(dir / "c.ppd", ppdLines({{5, "*ModelName: \"Ostra LP-1200dn PCL, duplex PCL\""}}));
+  writeFile(dir / "d.ppd", ppdLines({{5, "*ModelName: \"Ostra LP-1200 PXL\""}}));
+  ASSERT_EQ(runShell("gzip -n " + shellWord(dir / "d.ppd")), 0);
   const int dn = idOf("Ostra LP-1200dn");
   const std::tuple<std::string, int, int, std::string> cases[] = {
       // model, kind, id, file found
@@ -118,10 +109,8 @@ TEST_F(InventoryTest, NewPpdMatchesModelRowAndLanguageReadingEachFileOnce) {
     PrinterEntry entry;
     entry.modelName = modelName;
     std::string path = "unchanged";
-    EXPECT_EQ(findNewPPD(state_, packageDir_, entry, kind, id, path), expected.empty() ? 0 : 1) << modelName;
-    EXPECT_EQ(path, expected.empty() ? "unchanged" : packageDir_ + "/" + expected) << modelName;
+    EXPECT_EQ(findNewPPD(state, dir.path(), entry, kind, id, path), expected.empty() ? 0 : 1) << modelName;
+    EXPECT_EQ(path, expected.empty() ? "unchanged" : dir / expected) << modelName;
   }
-  EXPECT_EQ(state_.newPpdIndex.filesOpened, 3);
+  EXPECT_EQ(state.newPpdIndex.filesOpened, 3);
 }
-
-}  // namespace
