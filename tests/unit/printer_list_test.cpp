@@ -14,7 +14,6 @@ const std::string kBegin = "%%QIXBLOCK_PRINTERS_BEGIN\n", kEnd = "%%QIXBLOCK_PRI
 TEST(InfoPrinters, BlockEdgeCases) {
   ScratchDir dir;
   SetupState state;
-  LogCapture log(state);
   state.installDir = dir.path();
   const std::string other = "%%QIXBLOCK_GENERAL_BEGIN\n%%QIXBLOCK_GENERAL_END\n";
   const std::tuple<const char*, std::string, int, std::string> cases[] = {
