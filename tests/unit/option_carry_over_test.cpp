@@ -123,7 +123,6 @@ TEST(ParseDefaultLineTest, TakesKeywordAndFirstWordOfValue) {
       // line, keyword and value ("-": not taken)
       {"*DefaultPageSize: Letter  % comment\n", "*PageSize Letter"},
       {"*DefaultPageSize :A4\r\n", "*PageSize A4"},
-      {"*DefaultPageSize Legal\n", "*PageSize Legal"},
       {"*DefaultPageSize", "*PageSize "},
       {"*DefaultColorSep: ProcessBlack.60lpi.600dpi/60 lpi / 600 dpi\n", "-"},
       {"*Default" + k78 + ": A4\n", "*" + k78 + " A4"},

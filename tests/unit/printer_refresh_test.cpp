@@ -15,8 +15,7 @@ TEST(CopyFile, CopiesAnySizeOrReportsFailure) {
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 7) & 0xff);
     writeFile(dir / "from", bytes);
     writeFile(dir / "to", std::string(size + 5000, 'x'));
-    EXPECT_TRUE(copyFile(dir / "from", dir / "to")) << size;
-    EXPECT_EQ(readFile(dir / "to"), bytes) << size;
+    EXPECT_TRUE(copyFile(dir / "from", dir / "to") && readFile(dir / "to") == bytes) << size;
   }
   const std::pair<const char*, const char*> failures[] = {
       {"missing", "out"}, {".", "out2"}, {"from", "none/to"}, {"from", "."}};
@@ -24,8 +23,8 @@ TEST(CopyFile, CopiesAnySizeOrReportsFailure) {
   EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
-// The usual /etc/cups/ppd is shown in the sandbox scenarios. The backup sits beside the first "/ppd" of the path (which
-// need not be a whole directory name); without one, the name is appended to the whole path.
+// The usual /etc/cups/ppd is shown in the sandbox scenarios. The backup sits beside the first "/ppd" of
+// the path (which need not be a whole directory name); without one, the name is appended to the whole path.
 TEST(BackupPathFor, CutsAfterTheFirstPpdDirectory) {
   const std::tuple<const char*, const char*, const char*> cases[] = {
       // queue PPD, queue, backup
