@@ -69,6 +69,7 @@ case_preview_install_and_rollback_agree() {
   SCHEDULER_PID=$(cat "$CUPSD_PIDFILE")
   SETUP_BIN=/opt/vyr/bin/setup ask_setup $'y\n' -r
   cmp /etc/cups/ppd/studio.ppd "$PPDS_BEFORE/studio.ppd" || fail "studio did not get its old PPD back"
+  assert_eq "$(stat -c '%U %G %a' /etc/cups/ppd/studio.ppd)" "$(stat -c '%U %G %a' "$PPDS_BEFORE/studio.ppd")" "owner"
   assert_eq "$(queue_default studio ColorModel) $(queue_default studio PageSize)" "Gray Legal" "studio defaults"
   for queue in office bay; do cmp "/etc/cups/ppd/$queue.ppd" "/tmp/$queue.ppd" || fail "$queue changed"; done
   assert_log_contains "Rollback of printer office: no backup /etc/cups/office.ppd.rpmsave; left alone."
