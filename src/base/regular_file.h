@@ -2,10 +2,12 @@
 // and used only when they are regular files of a sane size.
 #pragma once
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 
 #include "base/text.h"
@@ -38,6 +40,12 @@ class Descriptor {
  private:
   int fd_;
 };
+
+// An open directory listing, closed at the end of the scope.
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // Opens `name` (relative to dirFd, or a path with AT_FDCWD) for reading with O_NOFOLLOW and
 // O_NONBLOCK, then looks at what was opened. 1 with `file` open (and `info` filled) when it is a

@@ -61,6 +61,11 @@ inline constexpr const char* kNewInstallation = "New installation";
 inline constexpr const char* kFoundExisting = "Found an existing Orvo 3.0 installation in the directory:\n%s.";
 inline constexpr const char* kInstallDirOk = "The installation directory:\n\t'%s'\nexists and is OK.";
 inline constexpr const char* kRunLocked = "Another setup run (process %ld) is in progress. Nothing was changed.\n";
+inline constexpr const char* kRunLockFailed = "setup cannot take its run lock (%s). Nothing was changed.\n";
+inline constexpr const char* kPackageUntrusted =
+    "The package file '%s' cannot be trusted: %s. Unpack the package as root and run its setup again.";
+inline constexpr const char* kInstallDirSecured =
+    "The installation directory '%s' let other users rename its entries: its mode is now %04o.";
 inline constexpr const char* kInstallDirNotOk = "The installation directory:\n\t'%s'\ndoes not exist or is not OK.";
 inline constexpr const char* kUpgradeMode = "Upgrade Mode = %d.\n";
 inline constexpr const char* kMissingInfo = "Orvo 3.0 installation missing info:\n\t'%s/%s'.\nAbandon...";
@@ -224,6 +229,7 @@ inline constexpr const char* kNewPpdFor = "New PPD for printer %s in: %s.\n";
 inline constexpr const char* kSaving = "saving %s to %s: result=%d";
 inline constexpr const char* kCopying = "Copying %s to %s: result=%d";
 inline constexpr const char* kConfigUpdated = "processPrinterConfig(%s): updated.";
+inline constexpr const char* kUntrustedSkipped = "Skipping '%s': %s.";
 inline constexpr const char* kUnsafeFileSkipped = "Skipping '%s': not a regular file, a link, or too large.";
 inline constexpr const char* kNotReplaced = "%s is left as it was: %s.";
 inline constexpr const char* kNotRefreshedNoBackup = "Not refreshing printer %s: its PPD could not be saved.";

@@ -1,13 +1,11 @@
 #include "core/run_result.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "base/temp_file.h"
+#include "base/file_replacement.h"
 #include "base/text.h"
 
 namespace {
@@ -35,16 +33,6 @@ json queueJson(const QueueResult& queue) {
           {"ppd", orNull(queue.ppd)}, {"newPpd", orNull(queue.newPpd)},
           {"outcome", queue.outcome}, {"reason", orNull(queue.reason)},
           {"carried", carried},       {"kept", kept}};
-}
-
-// All of `text` to the descriptor; false on any short or failed write.
-bool writeAll(int fd, const std::string& text) {
-  for (size_t done = 0; done < text.size();) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -92,15 +80,6 @@ std::string runResultJson(const RunResult& result, const std::string& installDir
 }
 
 int writeRunResult(const RunResult& result, const std::string& logPath, const std::string& installDir) {
-  const std::string path = logPath + ".json";
-  std::string sibling = makeTempFile(path + ".");
-  if (sibling.empty()) return 0;
-  TempFileGuard cleanup(sibling);
-  int fd = open(sibling.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return 0;
-  bool ok =
-      writeAll(fd, runResultJson(result, installDir, std::time(nullptr))) && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (!ok || rename(sibling.c_str(), path.c_str()) != 0) return 0;
-  return 1;
+  return replaceFileWithText(logPath + ".json", runResultJson(result, installDir, std::time(nullptr)), 0644, geteuid(),
+                             getegid());
 }

@@ -9,15 +9,22 @@
 #include "core/run_end.h"
 #include "core/run_log.h"
 #include "core/setup_state.h"
+#include "install/directory_helpers.h"
 #include "install/existing_installation.h"
+#include "install/install_engine.h"
 #include "queues/printer_list.h"
 #include "uninstall/deinstallation.h"
 
 void deinstallBranch(SetupState& state) {
   state.printers = PrinterList{};
 
+  keepOthersFromRenaming(state, kDefaultInstallDir);
+  keepOthersFromRenaming(state, state.installDir);
   int kind = -1;
-  if (findPreviousInstall(state.previousDir, kind) == 0) {
+  Distrusted distrusted;
+  int found = findPreviousInstall(state.previousDir, kind, &distrusted);
+  for (const auto& [path, why] : distrusted) logLine(state, format(msg::kUntrustedSkipped, path.c_str(), why.c_str()));
+  if (found == 0) {
     for (const char* text : {msg::kNoInstallation, msg::kSorry}) {
       std::fputs(text, stderr);
       logLine(state, text);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/format.h"
+#include "base/trusted_path.h"
 #include "core/messages.h"
 #include "core/prompts.h"
 #include "core/run_end.h"
@@ -22,13 +23,19 @@ namespace {
 // An earlier installation whose directory still exists is upgraded in place.
 void takeOverPreviousInstallation(SetupState& state) {
   int kind = -1;
-  if (findPreviousInstall(state.previousDir, kind) != 1) {
+  Distrusted distrusted;
+  int found = findPreviousInstall(state.previousDir, kind, &distrusted);
+  for (const auto& [path, why] : distrusted) logLine(state, format(msg::kUntrustedSkipped, path.c_str(), why.c_str()));
+  if (found != 1) {
     logLine(state, msg::kNewInstallation);
     return;
   }
   logLine(state, format(msg::kFoundExisting, state.previousDir.c_str()));
-  // The recorded directory comes from a file any user can replace: it passes the same check as -u.
-  if (!isUsableInstallDir(state.previousDir) || makeDir(state, state.previousDir, 0, 0755) < 0) {
+  // The recorded directory passes the same check as -u, and is root's, out of other users' reach.
+  keepOthersFromRenaming(state, state.previousDir);
+  std::string why = distrustOf(state.previousDir);
+  if (!why.empty()) logLine(state, format(msg::kUntrustedSkipped, state.previousDir.c_str(), why.c_str()));
+  if (!isUsableInstallDir(state.previousDir) || !why.empty() || makeDir(state, state.previousDir, 0, 0755) < 0) {
     logLine(state, format(msg::kInstallDirNotOk, state.previousDir.c_str()));
     return;
   }
@@ -57,6 +64,9 @@ const char* packageOutcome(int upgradeMode) {
 
 void installBranch(SetupState& state) {
   resetPList(state.printers);
+  // An installation made when its directory was open to every user is closed before anything in it is read.
+  keepOthersFromRenaming(state, kDefaultInstallDir);
+  keepOthersFromRenaming(state, state.installDir);
   takeOverPreviousInstallation(state);
   if (!state.installDir.empty() && state.installDir.back() == '/') state.installDir.pop_back();
 

@@ -103,11 +103,17 @@ const char* runKind(const SetupState& state) {
   return "install";
 }
 
-// One run at a time: a second run stops here, before it changes anything, its run log included.
+// One run at a time: a second run stops here, before it changes anything, its run log included; so
+// does a run that cannot take the lock. A caller that is not root changes nothing (it stops at the
+// root check) and takes no lock.
 void takeRunLockOrStop(SetupState& state) {
+  if (state.userId != 0) return;
   long otherPid = 0;
-  if (takeRunLock(runLockDirectory(), state.runLockFd, otherPid) != 0) return;
-  std::fputs(format(msg::kRunLocked, otherPid).c_str(), stderr);
+  std::string why;
+  int taken = takeRunLock(kRunLockDir, state.runLockFd, otherPid, why);
+  if (taken == 1) return;
+  std::string text = taken == 0 ? format(msg::kRunLocked, otherPid) : format(msg::kRunLockFailed, why.c_str());
+  std::fputs(text.c_str(), stderr);
   std::exit(0);
 }
 

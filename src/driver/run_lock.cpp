@@ -7,28 +7,32 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <string>
+#include <cstring>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 
 namespace {
 
-bool isDirectory(const char* path) {
-  struct stat info {};
-  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
-}
+std::string failure(const std::string& path) { return format("%s: %s", path.c_str(), std::strerror(errno)); }
 
-// The lock file, never through a link. The lock directory is writable by all: a file someone else
-// planted there (a link, a FIFO, a file of another owner that its owner could hold locked for
-// ever) is removed and made afresh.
-int openLockFile(const std::string& path) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-    struct stat info {};
-    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid()) return fd;
-    if (fd >= 0) close(fd);
-    if (unlink(path.c_str()) != 0 && errno != ENOENT) return -1;
+// The lock's directory, made when missing; only a directory of root's that nobody else may enter
+// or change is used.
+int openLockDirectory(const std::string& dir, std::string& why) {
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    why = failure(dir);
+    return -1;
   }
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat info {};
+  if (fd < 0 || fstat(fd, &info) != 0) {
+    why = failure(dir);
+  } else if (info.st_uid != 0 || (info.st_mode & 077) != 0) {
+    why = format("%s is not a directory of root's closed to other users", dir.c_str());
+  } else {
+    return fd;
+  }
+  if (fd >= 0) close(fd);
   return -1;
 }
 
@@ -46,29 +50,36 @@ long holderPid(int fd) {
 
 }  // namespace
 
-std::string runLockDirectory() {
-  for (const char* dir : {"/run/lock", "/var/lock", "/run"}) {
-    if (isDirectory(dir)) return dir;
-  }
-  return "";
-}
-
-int takeRunLock(const std::string& dir, int& fd, long& otherPid) {
+int takeRunLock(const std::string& dir, int& fd, long& otherPid, std::string& why) {
   fd = -1;
   otherPid = 0;
-  if (dir.empty()) return -1;
-  int lockFd = openLockFile(dir + "/" + kRunLockName);
-  if (lockFd < 0) return -1;
-  if (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
-    otherPid = holderPid(lockFd);
-    close(lockFd);
+  Descriptor dirFd(openLockDirectory(dir, why));
+  if (dirFd.get() < 0) return -1;
+  const std::string path = dir + "/" + kRunLockName;
+  Descriptor lockFd(
+      openat(dirFd.get(), kRunLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
+  struct stat info {};
+  if (lockFd.get() < 0 || fstat(lockFd.get(), &info) != 0) {
+    why = failure(path);
+    return -1;
+  }
+  if (!S_ISREG(info.st_mode) || info.st_uid != 0) {
+    why = format("%s is not a file of root's", path.c_str());
+    return -1;
+  }
+  if (flock(lockFd.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK) {
+      why = failure(path);
+      return -1;
+    }
+    otherPid = holderPid(lockFd.get());
     return 0;
   }
   std::string pid = format("%ld\n", static_cast<long>(getpid()));
   // Should the id not be written, the lock still holds; a second run then names no process.
-  if (ftruncate(lockFd, 0) == 0) {
-    [[maybe_unused]] ssize_t written = pwrite(lockFd, pid.data(), pid.size(), 0);
+  if (ftruncate(lockFd.get(), 0) == 0) {
+    [[maybe_unused]] ssize_t written = pwrite(lockFd.get(), pid.data(), pid.size(), 0);
   }
-  fd = lockFd;
+  fd = lockFd.release();
   return 1;
 }

@@ -1,9 +1,11 @@
 #include "install/directory_helpers.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "core/messages.h"
 #include "core/run_log.h"
@@ -25,12 +27,22 @@ int makeDir(SetupState& state, const std::string& path, int create, mode_t mode)
   return 1;
 }
 
-int makePath(SetupState& state, const std::string& path) {
+int makePath(SetupState& state, const std::string& path, mode_t mode) {
   // A "/" among the first two characters is no split point, so the root itself is never tried.
   for (size_t slash = path.find('/', 2); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-    makeDir(state, path.substr(0, slash), 1, 0777);
+    makeDir(state, path.substr(0, slash), 1, 0755);
   }
-  return makeDir(state, path, 1, 0777);
+  return makeDir(state, path, 1, mode);
+}
+
+void keepOthersFromRenaming(SetupState& state, const std::string& dir) {
+  if (state.previewMode != 0 || dir.empty()) return;
+  Descriptor fd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info {};
+  if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || info.st_uid != 0) return;
+  mode_t mode = info.st_mode & 07777;
+  if ((mode & (S_IWGRP | S_IWOTH)) == 0 || (mode & S_ISVTX) != 0) return;
+  if (fchmod(fd.get(), mode | S_ISVTX) == 0) logLine(state, format(msg::kInstallDirSecured, dir.c_str(), mode | S_ISVTX));
 }
 
 int linkIfAbsent(SetupState& state, const std::string& target, const std::string& linkPath) {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/regular_file.h"
+#include "base/trusted_path.h"
 #include "base/text.h"
 #include "queues/printer_list.h"
 
@@ -26,7 +26,7 @@ std::string usrDirValue(const std::string& line, size_t keyPos) {
 
 }  // namespace
 
-int findPreviousInstall(std::string& dir, int& kind) {
+int findPreviousInstall(std::string& dir, int& kind, Distrusted* distrusted) {
   kind = kPreviousNone;
   static constexpr const char* kCandidates[] = {"/opt/vyr/orvoInfo2.0", "/opt/vyr/orvoInfo4.0"};
   static constexpr int kKinds[] = {kPreviousOlder, kPreviousCurrent};
@@ -37,10 +37,13 @@ int findPreviousInstall(std::string& dir, int& kind) {
       candidate = override;
       if (candidate.size() > kInfoPathMax) return 0;
     }
-    if (!pathExists(candidate)) continue;
-    // The file lies where any user can write: a link or a FIFO there is no information file.
+    // Only root's own file counts: one another user could have made or changed is no information file.
     FileHandle file;
-    if (openRegularFile(candidate, kInfoFileMax, file) != 1) continue;
+    std::string why;
+    if (openTrustedFile(candidate, kInfoFileMax, file, why) != 1) {
+      if (!why.empty() && distrusted != nullptr) distrusted->emplace_back(candidate, why);
+      continue;
+    }
     std::string line;
     while (readPiece(file.get(), line)) {
       line.resize(std::strlen(line.c_str()));  // a NUL byte ends the text of a line

@@ -1,16 +1,22 @@
 #include "install/install_engine.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 
+#include "base/file_replacement.h"
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/shell.h"
 #include "base/text.h"
+#include "base/trusted_path.h"
 #include "core/messages.h"
 #include "core/run_end.h"
 #include "core/run_log.h"
@@ -23,12 +29,13 @@
 
 namespace {
 
-constexpr const char* kDefaultInstallDir = "/opt/vyr";
 constexpr const char* kStartedFromBin = "/opt/vyr/bin";
 constexpr const char* kFilterLink = "/usr/bin/qixgsfilter";
 // The SELinux type label always goes to the default location, wherever the package was installed.
 constexpr const char* kLabelledFilter = "/opt/vyr/bin/qixgsfilter";
 constexpr const char* kPpdArchive = "/var/tmp/OrvoPPDFiles%s.tar";
+// Other users may add entries of their own to the installation directory, never rename root's.
+constexpr mode_t kInstallDirMode = 01777;
 
 // A symbolic link whose target does not exist.
 bool isDanglingLink(const char* path) {
@@ -64,18 +71,19 @@ void preparePpdInstallDir(SetupState& state) {
   logLine(state, format(msg::kCouldNotCreateDirectory, dir.c_str()));
   logLine(state, format(msg::kFallingBack, state.cupsModelDir.c_str()));
   dir = state.cupsModelDir + "/vyr";
-  if (!isDirectory(dir) && makeDir(state, dir, 1, 0766) < 0) logLine(state, format(msg::kInstallDirNotOk, dir.c_str()));
+  if (!isDirectory(dir) && makeDir(state, dir, 1, 0755) < 0) logLine(state, format(msg::kInstallDirNotOk, dir.c_str()));
 }
 
 // Makes (new installation) or tests the installation directory; ends the run when it is not one.
 void checkInstallDir(SetupState& state) {
   int result;
   if (state.upgradeMode == 0) {
-    if (state.installDir == kDefaultInstallDir) makePath(state, state.installDir);
-    result = makeDir(state, state.installDir, 1, 0777);
+    if (state.installDir == kDefaultInstallDir) makePath(state, state.installDir, kInstallDirMode);
+    result = makeDir(state, state.installDir, 1, kInstallDirMode);
   } else {
     result = makeDir(state, state.installDir, 0, 0);
   }
+  keepOthersFromRenaming(state, state.installDir);
   if (result < 0) {
     logLine(state, format(msg::kInstallDirNotOk, state.installDir.c_str()));
     finishRun(state);
@@ -139,6 +147,54 @@ std::optional<CopyTarget> targetOf(const SetupState& state, const ManifestItem& 
   return target;
 }
 
+std::string parentOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The mode a plain cp as root under umask 022 gives a new copy of `source`.
+mode_t plainCopyMode(const std::string& source) {
+  struct stat info {};
+  return stat(source.c_str(), &info) == 0 ? (info.st_mode & 0777 & ~mode_t{022}) : 0644;
+}
+
+// Copies one item with `cp` into a root-only staging directory made inside the target directory,
+// then gives each copy root as owner and its mode and renames it into place: whatever stands at
+// the target (a link, another user's file) is replaced, never written through. Each copy's source
+// must be trusted too. True when the command worked and every copy was put in place.
+bool copyThroughStaging(SetupState& state, const ManifestItem& item, const CopyTarget& target) {
+  const std::string dir = target.ownPath ? parentOf(target.path) : target.path;
+  std::string why = distrustOf(dir);
+  if (!why.empty()) {
+    logLine(state, format(msg::kUntrustedSkipped, dir.c_str(), why.c_str()));
+    return false;
+  }
+  std::string staging = dir + "/.orvo-staging.XXXXXX";
+  if (mkdtemp(staging.data()) == nullptr) return false;
+  std::string command = format("%s  %s %s", state.commands.cp.c_str(), item.source.c_str(), shellWord(staging).c_str());
+  bool ok = runShell(command) == 0;
+  const std::string sourceDir = parentOf(item.source);
+  DirHandle listing(opendir(staging.c_str()));
+  while (dirent* entry = listing ? readdir(listing.get()) : nullptr) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    std::string made = staging + "/" + name;
+    std::string source = (item.source.find('/') == std::string::npos ? "" : sourceDir + "/") + name;
+    why = distrustOf(source);
+    if (!why.empty()) logLine(state, format(msg::kUntrustedSkipped, source.c_str(), why.c_str()));
+    mode_t mode = item.mode > 0 ? static_cast<mode_t>(item.mode) : plainCopyMode(source);
+    std::string finalPath = target.ownPath ? target.path : dir + "/" + name;
+    if (!why.empty() || settleOver(made, finalPath, mode, 0, 0) != 1) {
+      unlink(made.c_str());
+      ok = false;
+    }
+  }
+  listing.reset();
+  rmdir(staging.c_str());
+  return ok;
+}
+
 void copyItems(SetupState& state, int itemCount, bool copySwitch) {
   bool directoryMark = false;
   int count = std::min(itemCount, static_cast<int>(state.manifest.size()));
@@ -154,24 +210,22 @@ void copyItems(SetupState& state, int itemCount, bool copySwitch) {
     if (target->forcesCopy) copySwitch = true;
     if (target->marksDirectory) directoryMark = true;
     // The installed file's own path is never made as a directory.
-    if (directoryMark && !target->ownPath) makeDir(state, target->path, 1, 0777);
+    if (directoryMark && !target->ownPath) makeDir(state, target->path, 1, 0755);
 
     std::string line = format(msg::kCopyingFile, item.source.c_str(), target->path.c_str());
     blankControls(line);
-    std::string command = format("%s  %s %s", state.commands.cp.c_str(), item.source.c_str(), target->word.c_str());
 
     if (!copySwitch) continue;
     // Names of one or two characters are place holders, except the netcat program "nc".
     if ((item.source.size() <= 2 && item.source != "nc") || target->path.size() <= 2) continue;
 
-    if (runShell(command) != 0) {
+    if (!copyThroughStaging(state, item, *target)) {
       logLine(state, line + msg::kWrong);
       continue;
     }
     logLine(state, line);
     if (item.mode > 0) {
       std::string path = target->ownPath ? target->path : target->path + "/" + baseName(item);
-      chmod(path.c_str(), static_cast<mode_t>(item.mode));
       logLine(state, format(msg::kChangingRights, path.c_str(), static_cast<unsigned>(item.mode)));
     }
   }
@@ -218,7 +272,10 @@ void goInstall(SetupState& state, int itemCount) {
   if (!pathExists(kFilterLink)) {
     std::string target = state.installDir + "/bin/qixgsfilter";
     std::string line = format(msg::kLinked, 1, kFilterLink, target.c_str());
-    if (linkIfAbsent(state, target, kFilterLink) != 0) line += msg::kWrong;
+    // Every job runs the filter: it is linked only when no other user can have put or changed it.
+    std::string why = pathExists(target) ? distrustOf(target) : std::string();
+    if (!why.empty()) logLine(state, format(msg::kUntrustedSkipped, target.c_str(), why.c_str()));
+    if (!why.empty() || linkIfAbsent(state, target, kFilterLink) != 0) line += msg::kWrong;
     logLine(state, line);
   }
   chconPath(state, kFilterLink, "-u system_u");
@@ -228,7 +285,7 @@ void goInstall(SetupState& state, int itemCount) {
 int makeBaseDirs(SetupState& state, const std::string& dir) {
   if (state.baseDirsMade) return 1;
   if (dir.empty()) return 0;
-  if (makeDir(state, dir, 1, 0777) < 0) {
+  if (makeDir(state, dir, 1, kInstallDirMode) < 0) {
     logLine(state, format(msg::kNoVyrDir, dir.c_str()));
     return 0;
   }
@@ -253,8 +310,12 @@ int backupPPDs(SetupState& state, const std::string& dir) {
     return -1;
   }
   std::string archive = format(kPpdArchive, msg::kPackageVersion);
-  // "&&": nothing is archived unless the change into the PPD directory worked.
-  int status = runShell(format("cd %s && tar cf %s *", shellWord(dir).c_str(), shellWord(archive).c_str()));
+  // tar writes a new file of root's that then replaces whatever stands at the archive's path in the
+  // shared /var/tmp; "&&": nothing is archived unless the change into the PPD directory worked.
+  std::string made = makeSiblingFile(archive);
+  int status = made.empty() ? -1 : runShell(format("cd %s && tar cf %s *", shellWord(dir).c_str(), shellWord(made).c_str()));
+  if (status == 0 && settleOver(made, archive, 0600, 0, 0) != 1) status = -1;
+  if (status != 0 && !made.empty()) unlink(made.c_str());
   logLine(state, format(msg::kSavedPpdFiles, dir.c_str()));
   logLine(state, format(msg::kSavedTo, archive.c_str()));
   return status;

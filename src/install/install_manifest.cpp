@@ -5,11 +5,15 @@
 
 #include "base/format.h"
 #include "base/text.h"
+#include "base/trusted_path.h"
 #include "core/messages.h"
 #include "core/run_log.h"
 #include "core/setup_state.h"
 
 namespace {
+
+// A manifest is a short list; anything larger is not one.
+constexpr off_t kManifestMax = off_t{1} << 20;
 
 // Fields are separated by runs of any byte outside 0x21..0x7F.
 bool isSeparator(char c) {
@@ -51,13 +55,23 @@ void trimRight(std::string& text) {
 
 int getInfoData(SetupState& state) {
   state.manifest.clear();
+  // The manifest decides what root copies where: only root's own file, out of other users' reach.
   std::string path = format("%s/etc/%s", state.sourceDir.c_str(), state.manifestName.c_str());
-  FileHandle file(path, "r");
-  if (!file) {
+  FileHandle file;
+  std::string why;
+  int opened = openTrustedFile(path, kManifestMax, file, why);
+  if (opened == 0) {
     path = format("%s/%s", state.sourceDir.c_str(), state.manifestName.c_str());
-    file = FileHandle(path, "r");
+    opened = openTrustedFile(path, kManifestMax, file, why);
   }
-  if (!file) {
+  if (opened < 0) {
+    std::string text = format(msg::kPackageUntrusted, path.c_str(), why.c_str());
+    std::fputs((text + "\n").c_str(), stderr);
+    logLine(state, text);
+    abandonResult(state.result, text);
+    return 0;
+  }
+  if (opened == 0) {
     logLine(state, format(msg::kCannotOpenInfoFile, path.c_str()));
     return 0;
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "core/messages.h"
 #include "core/model_link.h"
@@ -21,11 +22,6 @@ namespace {
 
 constexpr size_t kLinkTargetMax = 256;  // readlink reads at most this many bytes of a target
 constexpr int kLastCups12 = 1299;       // versions up to here need the PPD tree linked into the model dir
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // A symbolic link, or a directory (links followed) that has subdirectories.
 bool isNotableEntry(const std::string& path) {

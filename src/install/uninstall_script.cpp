@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/format.h"
-#include "base/regular_file.h"
+#include "base/file_replacement.h"
 #include "base/shell.h"
 #include "base/text.h"
 #include "core/messages.h"
@@ -114,18 +114,10 @@ std::string scriptText(const SetupState& state) {
 void writeUninstallScript(SetupState& state) {
   const std::string dir = state.installDir.empty() ? std::string("/opt/vyr") : state.installDir;
   const std::string path = dir + "/etc/UNINSTALLORVO";
-  // Never written through a link; mode and owner are set through the open file.
-  FileHandle file;
-  if (openRegularFileForWriting(path, 0600, file) != 1) {
+  // The directory is writable by every user: the script is written anew and renamed into place.
+  if (replaceFileWithText(path, scriptText(state), 0755, 0, 0) != 1) {
     logLine(state, format(msg::kCannotOpenFile, path.c_str()));
     return;
   }
-  const std::string text = scriptText(state);
-  std::fwrite(text.data(), 1, text.size(), file.get());
-  fchmod(fileno(file.get()), 0755);
-  // An owner that cannot be set leaves root's; the script still runs.
-  [[maybe_unused]] int owned =
-      fchown(fileno(file.get()), static_cast<uid_t>(state.userId), static_cast<gid_t>(state.groupId));
-  file.close();
   logLine(state, format(msg::kCreatedScript, path.c_str()));
 }

@@ -21,10 +21,6 @@ namespace {
 
 constexpr size_t kRandomPart = 6;
 
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
 std::string directoryOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -102,7 +98,7 @@ bool isSiblingName(std::string_view name) {
 
 int removeStaleFiles(SetupState& state, const std::string& dir, bool (*matches)(std::string_view name),
                      const timespec& runStart) {
-  std::unique_ptr<DIR, DirCloser> listing(opendir(dir.c_str()));
+  DirHandle listing(opendir(dir.c_str()));
   if (!listing) return 0;
   int removed = 0;
   int dirFd = dirfd(listing.get());

@@ -11,6 +11,7 @@
 #include "base/format.h"
 #include "base/regular_file.h"
 #include "base/text.h"
+#include "base/trusted_path.h"
 #include "core/messages.h"
 #include "core/run_log.h"
 #include "core/setup_state.h"
@@ -23,13 +24,10 @@ constexpr std::string_view kVersionMarker = "*% Orvo version:";
 constexpr std::string_view kQueuePpdSuffix = ".ppd";
 constexpr size_t kPdlWindow = 8;
 
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
 struct CupsFileCloser {
   void operator()(cups_file_t* file) const { cupsFileClose(file); }
 };
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
+using DirHandle = DirHandle;
 using CupsFileHandle = std::unique_ptr<cups_file_t, CupsFileCloser>;
 
 // The kind named in the 8 characters before the line's last character (its line end, when the
@@ -82,14 +80,25 @@ QueuePpdFacts scanQueuePpd(std::FILE* file) {
 
 // Reads every file of a package PPD directory once, in listing order. False when the
 // directory cannot be listed.
+// A queue gets its new PPD only from a directory, and a file, that no other user can have changed
+// (the fallback directory lies in the shared installation directory).
 bool indexPackageDirectory(SetupState& state, const std::string& dir, std::vector<PackagePpd>& ppds) {
-  DirHandle listing(opendir(dir.c_str()));
+  std::string why = distrustOf(dir);
+  if (!why.empty() && pathExists(dir)) logLine(state, format(msg::kUntrustedSkipped, dir.c_str(), why.c_str()));
+  DirHandle listing(why.empty() ? opendir(dir.c_str()) : nullptr);
   if (!listing) return false;
   while (const dirent* item = readdir(listing.get())) {
     std::string_view name = item->d_name;
     if (name == "." || name == "..") continue;
+    std::string path = format("%s/%s", dir.c_str(), item->d_name);
+    struct stat info {};
+    if (fstatat(dirfd(listing.get()), item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+        !(why = distrustOfObject(path, info)).empty()) {
+      logLine(state, format(msg::kUntrustedSkipped, path.c_str(), why.c_str()));
+      continue;
+    }
     PackagePpd ppd;
-    ppd.path = format("%s/%s", dir.c_str(), item->d_name);
+    ppd.path = path;
     int kind = kPdlUnknown;
     int id = 0;
     if (auto model = getPPDModel(state, ppd.path, kind, id)) {

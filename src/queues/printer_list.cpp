@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "base/format.h"
-#include "base/regular_file.h"
+#include "base/trusted_path.h"
 #include "base/text.h"
 #include "core/messages.h"
 #include "core/run_log.h"
@@ -72,10 +72,12 @@ std::string visibleName(const std::string& name) {
 
 int readInfoPrinters(SetupState& state, int kind, PrinterList& list) {
   std::string path = format(kind == 1 ? kOldInfoFile : kInfoFile, state.installDir.c_str());
-  // The file lies in the shared installation directory: no link, FIFO or endless file is read.
+  // The file lies in the shared installation directory: only root's own file names queues, and no
+  // link, FIFO or endless file is read.
   FileHandle file;
-  int opened = openRegularFile(path, kInfoFileMax, file);
-  if (opened < 0) logLine(state, format(msg::kUnsafeFileSkipped, path.c_str()));
+  std::string why;
+  int opened = openTrustedFile(path, kInfoFileMax, file, why);
+  if (opened < 0) logLine(state, format(msg::kUntrustedSkipped, path.c_str(), why.c_str()));
   if (opened <= 0) return 0;
 
   std::string line;

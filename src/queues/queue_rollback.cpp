@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/format.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "core/messages.h"
 #include "core/run_log.h"
@@ -19,10 +20,6 @@
 namespace {
 
 constexpr std::string_view kPpdSuffix = ".ppd";
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
 
 // Notes the queue's outcome in the run's result.
 void record(SetupState& state, const RolledOutQueue& queue, const char* outcome, const std::string& reason) {
@@ -45,7 +42,7 @@ int leaveAlone(SetupState& state, const RolledOutQueue& queue, const char* text,
 std::vector<RolledOutQueue> findRolledOutQueues(SetupState& state) {
   std::vector<RolledOutQueue> queues;
   const std::string dir = cupsPpdDirectory(state);
-  std::unique_ptr<DIR, DirCloser> listing(opendir(dir.c_str()));
+  DirHandle listing(opendir(dir.c_str()));
   if (!listing) return queues;
   while (const dirent* item = readdir(listing.get())) {
     std::string_view name = item->d_name;

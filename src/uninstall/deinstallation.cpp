@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "base/regular_file.h"
 #include "base/shell.h"
 #include "base/text.h"
+#include "base/trusted_path.h"
 #include "core/messages.h"
 #include "core/prompts.h"
 #include "core/run_end.h"
@@ -46,11 +48,6 @@ constexpr PackageFile kPackageFiles[] = {
 };
 
 constexpr const char* kPackageDirs[] = {"/Default", "/ppd", "/etc", "/bin"};
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // lstat: the entry itself, so a dangling link still counts as present.
 bool entryExists(const std::string& path) {
@@ -111,14 +108,23 @@ void logCommand(SetupState& state, const std::string& command) {
   logLine(state, format(msg::kExecutingCommand, command.c_str()));
 }
 
+// The links the system keeps in /dev, whatever they point to.
+bool isSystemDeviceLink(const std::string& name, const std::string& path) {
+  for (const char* kept : {"null", "fd", "stdin", "stdout", "stderr", "core"}) {
+    if (name == kept) return true;
+  }
+  char target[PATH_MAX];
+  ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+  return length > 0 && startsWith(std::string_view(target, static_cast<size_t>(length)), "/proc");
+}
+
 // /dev/<queue> goes only when it is a plain file or a link left by an old spooler: never a
-// device node, a directory, or /dev/null.
+// device node, a directory, or one of the system's own links.
 void deleteDeviceEntry(SetupState& state, const std::string& name) {
   std::string path = "/dev/" + name;
-  if (path == "/dev/null") return;
   struct stat info {};
   if (lstat(path.c_str(), &info) != 0) return;
-  if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
+  if ((S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && !isSystemDeviceLink(name, path))
     unlink(path.c_str());
   else
     logLine(state, format(msg::kDeviceEntryKept, path.c_str()));
@@ -144,7 +150,8 @@ void retireModelFile(SetupState& state, const std::string& name) {
 bool holdsInstallation(const std::string& dir) {
   for (const char* name : {"/orvoInfo4.0", "/orvoInfo2.0"}) {
     struct stat info {};
-    if (lstat((dir + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) return true;
+    std::string path = dir + name;
+    if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && distrustOf(path).empty()) return true;
   }
   return false;
 }

@@ -22,8 +22,8 @@ int deletePrinterDir(SetupState& state, const std::string& name);
 // not exist, cannot be read as a directory (nothing is then removed) or could not be removed.
 int removeTree(const std::string& path);
 
-// True when dir holds the package's information file (orvoInfo4.0 or orvoInfo2.0) as a
-// regular file: only such a directory has package files to remove.
+// True when dir holds the package's information file (orvoInfo4.0 or orvoInfo2.0) as a trusted
+// regular file (root's, out of reach of other users): only such a directory has package files to remove.
 bool holdsInstallation(const std::string& dir);
 
 // Removes the package files and directories of installDir, logging each outcome; 0 when

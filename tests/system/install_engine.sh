@@ -27,9 +27,9 @@ case_new_installation_replaces_dangling_filter_link() {
 $'libq.so\t./lib 00644\nREADME\t.\t00644\nppd/*.ppd.gz\t?\nstray\telsewhere\n'
   ln -sfn /srv/gone-filter /usr/bin/qixgsfilter
   run_engine -s /srv/orvo -u /opt/vyr -p /opt/vyr/ppd -D 1
-  assert_eq "$(modes /opt/vyr{,/bin,/etc,/ppd})" "777 755 755 755" "directory modes"
+  assert_eq "$(modes /opt/vyr{,/bin,/etc,/ppd})" "1777 755 755 755" "directory modes"
   assert_eq "$(modes /opt/vyr/bin/{setup,qixgsfilter,nc} /opt/vyr/lib{,/libq.so} /opt/vyr/README)" \
-    "755 755 600 777 644 644" "file modes"
+    "755 755 600 755 644 644" "file modes"
   assert_eq "$(ls /opt/vyr/bin /opt/vyr/ppd | xargs)" "/opt/vyr/bin: nc qixgsfilter setup /opt/vyr/ppd: a.ppd.gz b.ppd.gz" "files"
   assert_eq "$(readlink /usr/bin/qixgsfilter)" /opt/vyr/bin/qixgsfilter "filter link"
   assert_log_order "setup after rpm in: /srv/orvo." "Changing execution rights of '/opt/vyr/ppd' to  00755." \
@@ -79,7 +79,7 @@ case_ppd_items_fall_back_to_model_dir_then_tmp() {
   run_engine -s /srv/orvo -u /opt/vyr -p "" -m /srv/no-model
   assert_file_exists /tmp/a.ppd.gz /tmp/b.ppd.gz
   run_engine -s /srv/orvo -u /opt/vyr -p /srv/missing/ppd -m /srv/other-model
-  assert_eq "$(modes /srv/other-model/vyr) $(ls /srv/other-model/vyr | xargs)" "766 a.ppd.gz b.ppd.gz" "fallback PPD directory"
+  assert_eq "$(modes /srv/other-model/vyr) $(ls /srv/other-model/vyr | xargs)" "755 a.ppd.gz b.ppd.gz" "fallback PPD directory"
   write_file /srv/model/vyr "not a directory"
   run_engine -s /srv/orvo -u /opt/vyr -p /srv/missing/ppd -m /srv/model -g 1
   assert_log_order "Saved PPD files from: /srv/model/vyr." "To: $ARCHIVE."
