@@ -282,21 +282,29 @@ void goInstall(SetupState& state, int itemCount) {
   chconPath(state, kLabelledFilter, "-t bin_t");
 }
 
+namespace {
+
+// Makes `dir` when missing and checks that no other user can change what root puts there: the
+// run's scripts and programs go into these directories.
+bool makeTrustedDir(SetupState& state, const std::string& dir, mode_t mode, const char* failure) {
+  std::string why = makeDir(state, dir, 1, mode) < 0 ? std::string() : distrustOf(dir);
+  if (!why.empty()) logLine(state, format(msg::kUntrustedSkipped, dir.c_str(), why.c_str()));
+  if (makeDir(state, dir, 0, 0) < 0 || !why.empty()) {
+    logLine(state, format(failure, dir.c_str()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int makeBaseDirs(SetupState& state, const std::string& dir) {
   if (state.baseDirsMade) return 1;
   if (dir.empty()) return 0;
-  if (makeDir(state, dir, 1, kInstallDirMode) < 0) {
-    logLine(state, format(msg::kNoVyrDir, dir.c_str()));
-    return 0;
-  }
   std::string binDir = dir + "/bin";
-  if (makeDir(state, binDir, 1, 0755) < 0) {
-    logLine(state, format(msg::kNoVyrBinDir, binDir.c_str()));
-    return 0;
-  }
-  std::string etcDir = dir + "/etc";
-  if (makeDir(state, etcDir, 1, 0755) < 0) {
-    logLine(state, format(msg::kNoVyrEtcDir, etcDir.c_str()));
+  if (!makeTrustedDir(state, dir, kInstallDirMode, msg::kNoVyrDir) ||
+      !makeTrustedDir(state, binDir, 0755, msg::kNoVyrBinDir) ||
+      !makeTrustedDir(state, dir + "/etc", 0755, msg::kNoVyrEtcDir)) {
     return 0;
   }
   chconPath(state, binDir, "-R -u system_u");

@@ -39,7 +39,10 @@ case_upgrade_from_older_generation_archives_ppds() {
   cp -a /usr/share/ppd/vyr /tmp/ppd-dir-before
   write_info_file /opt/vyr/orvoInfo2.0 "Orvo 2.0 Information File" /opt/vyr Default office
   cp /opt/vyr/orvoInfo2.0 /tmp/info-before
+  write_file /root/secret "root only" 600
+  setpriv --reuid 65534 --regid 65534 --clear-groups ln -s /root/secret /var/tmp/OrvoPPDFiles4.0-0.tar
   install_from_package
+  assert_eq "$(stat -c '%a %U' /var/tmp/OrvoPPDFiles4.0-0.tar) $(cat /root/secret)" "600 root root only" "archive, secret"
   assert_log_order "Upgrade Mode = 1." "Number of Orvo printers found: 2." "Saved PPD files from: /usr/share/ppd/vyr." \
     "To: /var/tmp/OrvoPPDFiles4.0-0.tar." "Copying Orvo config file /opt/vyr/orvoInfo2.0 to orvoInfo3.0."
   # The archive holds the directory as it was before the package's PPDs replaced its files.

@@ -70,7 +70,7 @@ case_hostile_queue_names_reach_nothing() {
   long=$(printf 'q%.0s' {1..100})
   install_package /opt/vyr ok1 sda null stale
   write_info_file /opt/vyr/orvoInfo4.0 "Orvo 4.0 Information File" /opt/vyr Default "$long" ok1 "../../etc" \
-    "a;touch /tmp/pwned" sda "b;touch pwned2" ok2 null '..@x' stale '@@' Default
+    "a;touch /tmp/pwned" sda "b;touch pwned2" ok2 null '..@x' stale '@@' Default stdin proc
   sed -i 's/@/\x00/g' /opt/vyr/orvoInfo4.0
   mkdir -p /opt/vyr/ok2 "/opt/vyr/b;touch pwned2"
   mv /opt/vyr/bin /opt/vyr/bin.old
@@ -78,12 +78,14 @@ case_hostile_queue_names_reach_nothing() {
   write_file /srv/victim/nc "not the package's"
   mknod /dev/sda b 8 0
   write_file /dev/stale "left by an old spooler"
+  ln -sfn /proc/self/fd/0 /dev/stdin
+  ln -s /proc/kcore /dev/proc
   etc_before=$(ls -A /etc)
   deinstall y
   assert_eq "$(ls -A /etc)" "$etc_before" "/etc"
   assert_no_file /tmp/pwned /pwned2 /dev/stale /opt/vyr/bin
-  [[ -b /dev/sda && -c /dev/null && -f /srv/victim/nc ]] || fail "/dev/sda, /dev/null or /srv/victim/nc changed"
-  assert_eq "$(fake_calls lpadmin)" $'-xok1\n-xsda\n-xb;touch pwned2\n-xok2\n-xnull\n-xstale' "lpadmin calls"
+  [[ -b /dev/sda && -c /dev/null && -L /dev/stdin && -L /dev/proc && -f /srv/victim/nc ]] || fail "/dev or /srv/victim changed"
+  assert_eq "$(fake_calls lpadmin | xargs)" "-xok1 -xsda -xb;touch pwned2 -xok2 -xnull -xstale -xstdin -xproc" "lpadmin calls"
   assert_log_contains $'\t/usr/sbin/lpadmin -x\'b;touch pwned2\' 2>/dev/null'
   for name in "../../etc" "a;touch /tmp/pwned" "$long" '..\000x' '\000\000'; do
     assert_log_contains "Skipping printer queue '$name': not a usable queue name."

@@ -81,6 +81,9 @@ case_second_run_stops_at_once() {
   assert_eq "$(cat /tmp/setup.err)" "Another setup run (process $first) is in progress. Nothing was changed." "second run"
   ask_setup "" -h
   assert_contains "$(cat /tmp/setup.err)" "Usage:"
+  chmod 777 /run/orvo-setup
+  ask_setup $'y\n' -d
+  assert_eq "$(cat /tmp/setup.err)" "setup cannot take its run lock (/run/orvo-setup is not a directory of root's closed to other users). Nothing was changed." "open lock directory"
   wait "$first" || fail "the first run ended with $?"
   assert_eq "$(run_log | grep -c '^Starting Orvo')" 1 "runs in the log"
   assert_no_file /opt/vyr/q1 /opt/vyr/bin
