@@ -162,7 +162,8 @@ mode_t plainCopyMode(const std::string& source) {
 // Copies one item with `cp` into a root-only staging directory made inside the target directory,
 // then gives each copy root as owner and its mode and renames it into place: whatever stands at
 // the target (a link, another user's file) is replaced, never written through. Each copy's source
-// must be trusted too. True when the command worked and every copy was put in place.
+// must be trusted too. True when the command worked and every copy was put in place; when the
+// command failed, nothing of the item is.
 bool copyThroughStaging(SetupState& state, const ManifestItem& item, const CopyTarget& target) {
   const std::string dir = target.ownPath ? parentOf(target.path) : target.path;
   std::string why = distrustOf(dir);
@@ -173,7 +174,8 @@ bool copyThroughStaging(SetupState& state, const ManifestItem& item, const CopyT
   std::string staging = dir + "/.orvo-staging.XXXXXX";
   if (mkdtemp(staging.data()) == nullptr) return false;
   std::string command = format("%s  %s %s", state.commands.cp.c_str(), item.source.c_str(), shellWord(staging).c_str());
-  bool ok = runShell(command) == 0;
+  const bool copied = runShell(command) == 0;
+  bool ok = copied;
   const std::string sourceDir = parentOf(item.source);
   DirHandle listing(opendir(staging.c_str()));
   while (dirent* entry = listing ? readdir(listing.get()) : nullptr) {
@@ -185,7 +187,8 @@ bool copyThroughStaging(SetupState& state, const ManifestItem& item, const CopyT
     if (!why.empty()) logLine(state, format(msg::kUntrustedSkipped, source.c_str(), why.c_str()));
     mode_t mode = item.mode > 0 ? static_cast<mode_t>(item.mode) : plainCopyMode(source);
     std::string finalPath = target.ownPath ? target.path : dir + "/" + name;
-    if (!why.empty() || settleOver(made, finalPath, mode, 0, 0) != 1) {
+    // After a failed command (a full disk) any copy may be incomplete: none is put in place.
+    if (!copied || !why.empty() || settleOver(made, finalPath, mode, 0, 0) != 1) {
       unlink(made.c_str());
       ok = false;
     }
