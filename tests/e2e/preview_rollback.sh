@@ -1,11 +1,13 @@
 # The preview, the run's JSON result and the rollback against a real scheduler: the preview names exactly the
 # queues and defaults the installation then refreshes and changes nothing; the rollback gives the old PPDs back.
 
-# Every file, link and directory a run could touch, with its type, mode, owner and content.
+# Every file, link and directory a run could touch, with its type, mode, owner and content; not the
+# scheduler's own list of queues, which it writes when it likes (and with it the size of /etc/cups).
 machine_state() {
-  local places=(/etc/cups /opt /var/log /usr/share/ppd /usr/share/cups/model /usr/bin/qixgsfilter /run/lock)
-  { find "${places[@]}" -printf '%p %y %m %u %s %l\n' 2>/dev/null || true; } | sort
-  { find "${places[@]}" -type f -exec sha256sum {} + 2>/dev/null || true; } | sort
+  local places=(/etc/cups /opt /var/log /usr/share/ppd /usr/share/cups/model /usr/bin/qixgsfilter /run)
+  { find "${places[@]}" -name 'printers.conf*' -prune -o -printf '%p %y %m %u %s %l\n' 2>/dev/null || true; } |
+    sed -E 's/^(\S+ d \S+ \S+) [0-9]+/\1/' | sort
+  { find "${places[@]}" -name 'printers.conf*' -prune -o -type f -exec sha256sum {} + 2>/dev/null || true; } | sort
 }
 
 # "queue option=value ..." per queue of a JSON result with the given outcome, in name order.
