@@ -154,8 +154,8 @@ void logDeleted(SetupState& state, const char* templ, const std::string& path, b
 }
 
 bool sameDirectory(const std::string& a, const std::string& b) {
-  struct stat first {
-  }, second{};
+  struct stat first {};
+  struct stat second {};
   return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
          first.st_ino == second.st_ino;
 }
