@@ -24,7 +24,7 @@ inline constexpr const char* kUsagePreview =
 inline constexpr const char* kUsageRollback =
     "-r\t: roll the refreshed queues back to the PPDs saved before the refresh.\n";
 inline constexpr const char* kUsageKeepQueues =
-    "-k\t: remove what setup made beside the package's files (filter link, PPD copies, information file,\n"
+    "-k\t: remove what setup made beside the package files (filter link, PPD copies, information file,\n"
     "\t  scripts), keeping the printer queues; run by the package manager when it removes the package.\n";
 inline constexpr const char* kArgumentTooLong =
     "setup: the argument of -%c is longer than %d characters; nothing was changed.\n";
