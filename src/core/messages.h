@@ -23,6 +23,9 @@ inline constexpr const char* kUsagePreview =
     "-n\t: preview: list what an installation would do to every queue; changes nothing (-j: as JSON).\n";
 inline constexpr const char* kUsageRollback =
     "-r\t: roll the refreshed queues back to the PPDs saved before the refresh.\n";
+inline constexpr const char* kUsageKeepQueues =
+    "-k\t: remove what setup made beside the package files (filter link, PPD copies, information file,\n"
+    "\t  scripts), keeping the printer queues; run by the package manager when it removes the package.\n";
 inline constexpr const char* kArgumentTooLong =
     "setup: the argument of -%c is longer than %d characters; nothing was changed.\n";
 
@@ -56,6 +59,11 @@ inline constexpr const char* kNoInstallation = "No Orvo installation found.\n";
 inline constexpr const char* kAskDelete = "Do you want to delete Orvo and any possible Orvo printer queues?\n";
 inline constexpr const char* kPrintersFound = "Number of Orvo printers found: %d.";
 inline constexpr const char* kUninstalled = "Orvo 4.0-0 has been un-installed from the system.\n";
+inline constexpr const char* kAskRemoveKeepQueues =
+    "Do you want to remove what setup made for Orvo, keeping the printer queues?\n";
+inline constexpr const char* kSetupFilesRemoved =
+    "What setup made for Orvo 4.0-0 has been removed; the printer queues were kept.\n";
+inline constexpr const char* kDeletedPpdCopies = "Deleted %d package PPD files from: %s.";
 inline constexpr const char* kAbandonedByUser = "Program abandoned by user.\n";
 inline constexpr const char* kNewInstallation = "New installation";
 inline constexpr const char* kFoundExisting = "Found an existing Orvo 3.0 installation in the directory:\n%s.";

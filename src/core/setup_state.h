@@ -42,6 +42,8 @@ struct SetupState {
   int groupId = 0;
   int seLinuxMode = 0;
   int deinstallMode = 0;
+  // -k: a de-installation that removes only what setup made; queues and package files stay
+  int keepQueuesMode = 0;
   int previewMode = 0;   // -n: describe what an installation would do, change nothing
   int rollbackMode = 0;  // -r: put the refreshed queues back on their saved PPDs
   int jsonOutput = 0;    // -j: the preview as JSON

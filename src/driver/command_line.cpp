@@ -49,6 +49,7 @@ void printUsage() {
   std::fputs(msg::kUsageDebug, stderr);
   std::fputs(msg::kUsagePreview, stderr);
   std::fputs(msg::kUsageRollback, stderr);
+  std::fputs(msg::kUsageKeepQueues, stderr);
   std::exit(0);
 }
 
@@ -59,6 +60,10 @@ void parseFirstPass(SetupState& state, int argc, char** argv) {
   while ((option = getopt(argc, argv, kOptionString)) != -1) {
     switch (option) {
       case 'd': state.deinstallMode = 1; break;
+      case 'k':  // a de-installation that keeps the queues
+        state.deinstallMode = 1;
+        state.keepQueuesMode = 1;
+        break;
       case 'n': state.previewMode = 1; break;
       case 'r': state.rollbackMode = 1; break;
       case 'j': state.jsonOutput = 1; break;

@@ -1,11 +1,11 @@
-// The command line: two option passes over "df:hi:jm:nq:ru:w:S:D:Z:" and the usage text.
+// The command line: two option passes over "df:hi:jkm:nq:ru:w:S:D:Z:" and the usage text.
 #pragma once
 
 struct SetupState;
 
-inline constexpr const char* kOptionString = "df:hi:jm:nq:ru:w:S:D:Z:";
+inline constexpr const char* kOptionString = "df:hi:jkm:nq:ru:w:S:D:Z:";
 
-// First pass: -d, -f, -S, -n, -r, -j take effect, -h prints the usage and ends the process. An -u or -i
+// First pass: -d, -k, -f, -S, -n, -r, -j take effect, -h prints the usage and ends the process. An -u or -i
 // argument that does not fit its field stops the run here, before anything is changed.
 void parseFirstPass(SetupState& state, int argc, char** argv);
 // Second pass: -D, -Z, -i, -u, -q, -m, -w take effect.

@@ -42,8 +42,14 @@ void deinstallBranch(SetupState& state) {
     finishRun(state);
   }
 
-  const bool confirmed = askYesNo(msg::kAskDelete) == kAnswerYes;
-  if (confirmed) {
+  // Removing only what setup made (-k) is the package manager's step: it asks only with -q.
+  const bool keepQueues = state.keepQueuesMode != 0;
+  const bool confirmed = keepQueues ? state.queryMode == 0 || askYesNo(msg::kAskRemoveKeepQueues) == kAnswerYes
+                                    : askYesNo(msg::kAskDelete) == kAnswerYes;
+  if (confirmed && keepQueues) {
+    deleteSetupFiles(state);
+    state.result.package = "removed";
+  } else if (confirmed) {
     // installDir stays as the default or -u set it; the earlier installation's directory
     // only proves that there is something to remove.
     readInfoPrinters(state, kind, state.printers);
@@ -55,7 +61,9 @@ void deinstallBranch(SetupState& state) {
     abandonResult(state.result, msg::kAbandonedByUser);
   }
 
-  const char* finalMessage = confirmed ? msg::kUninstalled : msg::kAbandonedByUser;
+  const char* finalMessage = !confirmed   ? msg::kAbandonedByUser
+                             : keepQueues ? msg::kSetupFilesRemoved
+                                          : msg::kUninstalled;
   std::fputs(finalMessage, stderr);
   std::fputs("\n", stderr);
   logLine(state, finalMessage);

@@ -49,6 +49,8 @@ constexpr PackageFile kPackageFiles[] = {
 
 constexpr const char* kPackageDirs[] = {"/Default", "/ppd", "/etc", "/bin"};
 
+constexpr const char* kFilterLink = "/usr/bin/qixgsfilter";
+
 // lstat: the entry itself, so a dangling link still counts as present.
 bool entryExists(const std::string& path) {
   struct stat info {};
@@ -145,6 +147,46 @@ void retireModelFile(SetupState& state, const std::string& name) {
   if (pathExists(model)) unlink(model.c_str());
 }
 
+// A symbolic link whose text is exactly target.
+bool isLinkTo(const std::string& path, const std::string& target) {
+  char text[PATH_MAX];
+  ssize_t length = readlink(path.c_str(), text, sizeof text);
+  return length > 0 && std::string(text, static_cast<size_t>(length)) == target;
+}
+
+void logDeleted(SetupState& state, const char* templ, const std::string& path, bool deleted) {
+  logLine(state, format(templ, path.c_str()) + (deleted ? msg::kOk : msg::kNotPossible));
+}
+
+bool sameDirectory(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+// The package's PPDs (named as in installDir/ppd) copied into ppdInstallDir; files of other names
+// stay, and so does the directory when it still holds any.
+void deletePpdCopies(SetupState& state) {
+  const std::string& target = state.ppdInstallDir;
+  const std::string source = state.installDir + "/ppd";
+  if (target.empty() || sameDirectory(target, source)) return;  // the package's own files
+  DirHandle sources(opendir(source.c_str()));
+  Descriptor targetFd(open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!sources || targetFd.get() < 0) return;
+  int deleted = 0;
+  while (const dirent* entry = readdir(sources.get())) {
+    struct stat info {};
+    if (entry->d_name[0] == '.' || fstatat(targetFd.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if ((S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && unlinkat(targetFd.get(), entry->d_name, 0) == 0) ++deleted;
+  }
+  logLine(state, format(msg::kDeletedPpdCopies, deleted, target.c_str()));
+  if (rmdir(target.c_str()) != 0) return;
+  logDeleted(state, msg::kDeletingDirectory, target, true);
+  const std::string modelLink = state.cupsModelDir + "/vyr";
+  if (isLinkTo(modelLink, target)) logDeleted(state, msg::kDeletingFile, modelLink, unlink(modelLink.c_str()) == 0);
+}
+
 }  // namespace
 
 bool holdsInstallation(const std::string& dir) {
@@ -231,5 +273,22 @@ int deletePackageFiles(SetupState& state) {
     bool deleted = entryExists(path) && removeTree(path) == 0;
     logLine(state, format(msg::kDeletingDirectory, path.c_str()) + (deleted ? msg::kOk : msg::kNotPossible));
   }
+  return 1;
+}
+
+int deleteSetupFiles(SetupState& state) {
+  const std::string& dir = state.installDir;
+  if (!isUsableInstallDir(dir) || !holdsInstallation(dir)) {
+    logLine(state, format(msg::kInstallDirNotOk, dir.c_str()));
+    return 0;
+  }
+  for (const char* file : {"orvoInfo4.0", "etc/UNINSTALLORVO"}) {
+    logDeleted(state, msg::kDeletingFile, dir + "/" + file, unlinkInside(dir, file));
+  }
+  // Only the link this installation made; a filter of someone else's there stays.
+  if (isLinkTo(kFilterLink, dir + "/bin/qixgsfilter")) {
+    logDeleted(state, msg::kDeletingFile, kFilterLink, unlink(kFilterLink) == 0);
+  }
+  deletePpdCopies(state);
   return 1;
 }

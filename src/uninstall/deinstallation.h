@@ -30,3 +30,11 @@ bool holdsInstallation(const std::string& dir);
 // installDir is a system directory, holds no installation or cannot be entered (nothing
 // removed), else 1.
 int deletePackageFiles(SetupState& state);
+
+// Removes what an installation made beside the package's own files, for a package manager that
+// removes those itself: the information file, the un-installation script, the filter link in
+// /usr/bin when it points to installDir's filter, the package PPDs copied into ppdInstallDir (the
+// directory too once empty) and a model-directory link left pointing to it. Queues, their
+// directories and anything else stay. 0 when installDir is a system directory or holds no
+// installation (nothing removed), else 1.
+int deleteSetupFiles(SetupState& state);

@@ -88,3 +88,47 @@ deinstall() {
   shift
   ask_setup "$answer"$'\n' -d "$@"
 }
+
+# --- the native packages (make package) -------------------------------------------------------------------
+DEB=$(echo "$ORVO_BUILD_DIR"/dist/orvo_*.deb)
+RPM=$(echo "$ORVO_BUILD_DIR"/dist/orvo-*.rpm)
+
+# A scheduler with the queue "office" on an old package PPD, two of its defaults changed.
+office_on_old_ppd() {
+  start_cupsd
+  container_service_manager
+  make_old_queue office 2 pcl 1.0 PageSize=A4 Duplex=DuplexTumble
+  save_ppds
+}
+
+# What dpkg, rpm and setup may leave on the machine, besides the scheduler's own files.
+machine_files() {
+  { find /opt /usr /var/tmp /var/lib/orvo-setup /run/orvo-setup /run/lock -xdev 2>/dev/null || true; } | sort
+}
+
+# package_manager COMMAND...: a dpkg or rpm command run unattended, which must exit 0.
+package_manager() {
+  SCHEDULER_PID=$(cat "$CUPSD_PIDFILE" 2>/dev/null || true)
+  SETUP_STATUS=0
+  DEBIAN_FRONTEND=noninteractive "$@" </dev/null >/tmp/pm.out 2>&1 || SETUP_STATUS=$?
+  assert_eq "$SETUP_STATUS" 0 "exit status of $* (output: $(cat /tmp/pm.out))"
+}
+
+# The package's install run refreshed office with its defaults kept, and left its result. PPD_COPIES: where
+# it put the package's PPDs.
+assert_office_refreshed_by_package() {
+  assert_clean_finish
+  PPD_COPIES=$(sed -n 's/^Copying file ppd.* to \(.*\)\. $/\1/p' "$RUN_LOG")
+  assert_eq "$(find "$PPD_COPIES" -name '*.ppd.gz' | wc -l)" 813 "PPDs copied into ${PPD_COPIES:-?}"
+  assert_eq "$(stat -c '%a %U' /opt/vyr /opt/vyr/bin /opt/vyr/bin/setup)" $'1777 root\n755 root\n755 root' "modes"
+  assert_queue_refreshed office PageSize=A4 Duplex=DuplexTumble
+  assert_eq "$(python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
+print(r["kind"], r["package"], [(q["name"], q["outcome"]) for q in r["queues"]])' "$RUN_LOG.json")" \
+    "install installed [('office', 'refreshed')]" "the run's result"
+}
+
+# After the package's removal its files and what setup made are gone; the queue stays.
+assert_removed_keeping_office() {
+  assert_no_file /opt/vyr/bin/setup /usr/bin/qixgsfilter /opt/vyr/orvoInfo4.0 "$PPD_COPIES"
+  assert_contains "$(queue_state office)" "printer office is idle."
+}
