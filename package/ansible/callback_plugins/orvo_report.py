@@ -16,13 +16,14 @@ DOCUMENTATION = """
     type: aggregate
     short_description: writes an HTML and a CSV report of an Orvo rollout
     description:
-      - At the end of every play (check mode included) writes, into the variable C(orvo_report_dir)
-        (default C(reports) beside the playbook; a relative path is taken from the playbook's directory),
-        C(orvo-rollout-<UTC time>.html) and C(.csv) with one row per host of the play, in inventory order:
-        its outcome, the package state, the queues by outcome, the defaults not carried and why, the
-        reasons of a failure, its batch and when it ran. Hosts left out with --limit are not listed.
+      - At the end of every play (check mode included) writes C(orvo-rollout-<UTC time>.html) and C(.csv)
+        into the directory named by the variable C(orvo_report_dir), by default C(reports) beside the
+        playbook (a relative path is taken from the playbook's directory).
+      - One row per host of the play in inventory order, with its outcome, the package state, the queues by
+        outcome, the defaults not carried and why, the reasons of a failure, its batch and when it ran.
+        Hosts left out with --limit are not listed.
     requirements:
-      - enable in ansible.cfg (callbacks_enabled)
+      - enabled in ansible.cfg (callbacks_enabled)
 """
 
 # Outcomes in the order the headline counts them; stopped appears only when a host has it.
@@ -191,7 +192,8 @@ class CallbackModule(CallbackBase):
             row.reasons = [_text(reason) for reason in message.get("reasons") or []]
             row.package = message.get("package")
             row.queues = [queue for queue in message.get("queues") or [] if isinstance(queue, dict)]
-            row.restart_pending = message.get("restart_pending")
+            # A template gives "" for a field the result does not have.
+            row.restart_pending = {"true": True, "false": False}.get(_text(message.get("restart_pending")).lower())
         elif failed:
             row.outcome = "failed"
             row.reasons = ["%s: %s" % (result._task.get_name(), _text(message or data.get("stderr")).strip())]
