@@ -190,6 +190,9 @@ class CallbackModule(CallbackBase):
             # The role's own account of the run.
             row.outcome = "failed" if failed else _text(message.get("outcome"))
             row.reasons = [_text(reason) for reason in message.get("reasons") or []]
+            if row.outcome not in OUTCOMES:  # e.g. "not previewed: ...", which changed nothing
+                row.reasons.insert(0, row.outcome)
+                row.outcome = "ok"
             row.package = message.get("package")
             row.queues = [queue for queue in message.get("queues") or [] if isinstance(queue, dict)]
             # A template gives "" for a field the result does not have.
