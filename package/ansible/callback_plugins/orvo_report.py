@@ -235,7 +235,7 @@ class CallbackModule(CallbackBase):
                      row.duration()]
             if served:
                 states = [queue.get("served") for queue in row.queues if "served" in queue]
-                cells.append(", ".join("%s %d" % (_yes_no(state), states.count(state))
+                cells.append(", ".join("%d %s" % (states.count(state), _yes_no(state))
                                        for state in (True, False, None) if state in states))
             if pending:
                 cells.append("" if row.restart_pending is None else _yes_no(row.restart_pending))
