@@ -39,28 +39,32 @@ bool JobHold::begin(SetupState& state, IppClient& ipp) {
   for (const SchedulerQueue& queue : queues)
     if (!queue.holdingNewJobs) ipp.holdNewJobs(queue.uri, true);
 
-  // From here on every new job is created held; the pending ones are held one by one.
   std::vector<SchedulerJob> jobs;
   ipp.jobs(jobs);
+  holdPending(state, ipp, jobs);
+  noteHeldOnCreate(state, jobs);
+  return true;
+}
+
+// Every pending job is held by its id, noted first.
+void JobHold::holdPending(SetupState& state, IppClient& ipp, const std::vector<SchedulerJob>& jobs) {
   std::vector<int> pending;
   for (const SchedulerJob& job : jobs)
-    if (job.state == kJobPending) pending.push_back(job.id);
-  if (!pending.empty()) {
-    record_.jobs.insert(record_.jobs.end(), pending.begin(), pending.end());
-    note(state);
-  }
+    if (job.state == kJobPending && !noted(record_, job.id)) pending.push_back(job.id);
+  if (pending.empty()) return;
+  record_.jobs.insert(record_.jobs.end(), pending.begin(), pending.end());
+  note(state);
   for (int id : pending) {
     // Holding a job that has just started would stop it: each is looked at right before.
     if (ipp.jobState(id) != kJobPending || !ipp.holdJob(id, true))
       record_.jobs.erase(std::find(record_.jobs.begin(), record_.jobs.end(), id));
   }
-  noteHeldOnCreate(state, jobs);
-  return true;
 }
 
 int JobHold::printing(SetupState& state, IppClient& ipp) {
   std::vector<SchedulerJob> jobs;
   if (!ipp.jobs(jobs)) return -1;
+  holdPending(state, ipp, jobs);
   noteHeldOnCreate(state, jobs);
   return static_cast<int>(std::count_if(jobs.begin(), jobs.end(),
                                         [](const SchedulerJob& job) { return job.state == kJobProcessing; }));

@@ -1,9 +1,11 @@
 // Keeping jobs from starting while the scheduler is restarted, and letting them go afterwards.
 // What the scheduler does (CUPS 2.4): Hold-New-Jobs holds only jobs submitted afterwards, each
 // created held ("job-held-on-create") and not let go by Release-Held-New-Jobs; jobs already pending
-// still start; the holding flag does not survive a restart, though its "hold-new-jobs" reason does.
-// So every destination holds new jobs, every pending job is held by its id, every job held on
-// create is noted by its id, and each is released by its id: each prints once, after the restart.
+// still start, and so does a job sent with Create-Job and Send-Document (as lp sends files): the
+// last document lets it go; the holding flag does not survive a restart, though its "hold-new-jobs"
+// reason does. So every destination holds new jobs, every pending job is held by its id, again at
+// each look while setup waits, every job held on create is noted by its id, and each is released
+// by its id. A job that starts all the same is waited for like any other: none is interrupted.
 #pragma once
 
 #include "queues/hold_record.h"
@@ -16,8 +18,8 @@ class JobHold {
   // Makes every printer and class hold new jobs and holds every pending job, each noted in the
   // record before it is changed. False when the scheduler does not answer (nothing is held).
   bool begin(SetupState& state, IppClient& ipp);
-  // How many jobs the scheduler is printing (-1 when it does not answer); jobs held on create
-  // since the last look are noted in the record.
+  // How many jobs the scheduler is printing (-1 when it does not answer); jobs pending or held on
+  // create since the last look are held and noted in the record.
   int printing(SetupState& state, IppClient& ipp);
   // Lets go of everything in the record: destinations back to what they did before (one that held
   // new jobs before holds them again), every noted job released; then removes the record. False
@@ -31,6 +33,7 @@ class JobHold {
 
  private:
   void note(SetupState& state);
+  void holdPending(SetupState& state, IppClient& ipp, const std::vector<SchedulerJob>& jobs);
   void noteHeldOnCreate(SetupState& state, const std::vector<SchedulerJob>& jobs);
   HoldRecord record_;
 };
