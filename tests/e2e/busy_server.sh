@@ -112,3 +112,27 @@ case_run_killed_during_the_wait_is_undone_by_the_next_run() {
   wait_jobs_left "A-$HELD"
   assert_eq "$(starts_of "$PRINTING") $(starts_of "$WAITING") $(starts_of "$HELD")" "1 1 0" "job starts"
 }
+
+# On a terminal the refresh shows one progress line rewritten in place and cleared at the end; the run
+# log is the one a run without a terminal writes, apart from times and temporary names.
+case_progress_line_on_a_terminal_only() {
+  local i queues=300
+  fake_command /usr/bin/systemctl 0
+  old_ppd /root/old.ppd 2 pcl 1.0 --pagesize A4
+  mkdir -p /root/old
+  for ((i = 1; i <= queues; i++)); do cp /root/old.ppd "/root/old/q$i.ppd"; done
+  unpack_package
+  fresh_queues() { rm -f /etc/cups/q*.ppd.rpmsave && cp /root/old/* /etc/cups/ppd/; }
+  fresh_queues && run_package_setup -q 0  # the package is in place for both runs below
+  fresh_queues && run_package_setup -q 0
+  assert_eq "$(cat /tmp/setup.err)" "" "standard error without a terminal"
+  sed -E 's/(installation : ).*/\1/; s/qixot[A-Za-z0-9]+/qixot/' "$RUN_LOG" >/tmp/log.plain
+  fresh_queues
+  # The sandbox's /dev has no pseudo-terminals of its own.
+  mkdir -p /dev/pts && mount -t devpts -o newinstance,ptmxmode=0666 devpts /dev/pts && ln -sf pts/ptmx /dev/ptmx
+  (cd "$PACKAGE_DIR" && script -qefc "bin/setup -q 0" /tmp/tty.out) </dev/null >/dev/null
+  assert_contains "$(cat /tmp/tty.out)" $'\r'"Queue 1 of $queues: q"
+  assert_contains "$(cat /tmp/tty.out)" $'\r'"Queue $queues of $queues: q"
+  assert_contains "$(cat /tmp/tty.out)" $'\e[K\r\e[K'  # the line, then cleared
+  assert_eq "$(sed -E 's/(installation : ).*/\1/; s/qixot[A-Za-z0-9]+/qixot/' "$RUN_LOG")" "$(cat /tmp/log.plain)" "run log"
+}
