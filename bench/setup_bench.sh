@@ -139,7 +139,8 @@ expect "queue PPDs on marker 4.0" "$(count_files '^\*% Orvo version: 4.0' "$ppd_
 expect "A4 defaults kept" "$(count_files '^\*DefaultPageSize: A4' "$ppd_dir"/*.ppd)" "$a4_queues"
 expect "orvoConfig markers updated" "$(count_files '^%%ORVO_VERSION_3.0$' /opt/vyr/q*/root/orvoConfig)" \
   "$config_count"
-expect "CUPS restarts" "$(fake_calls systemctl | wc -l)" 2
+expect "CUPS restarts" "$(fake_calls systemctl | wc -l)" 1  # one serves the refresh and the installation
+expect "served null (no scheduler)" "$(grep -o '"served":null' /var/log/Orvo4.0_UpdateLog.json | wc -l)" "$queue_count"
 expect "temporary files left" "$(find /tmp -maxdepth 1 -name 'qix*' | wc -l)" 0
 expect "last log line" "$(tail -n 1 <<<"$log" | cut -c1-36)" "Finishing Orvo 4.0-0 installation : "
 if ((${#problems[@]} > 0)); then

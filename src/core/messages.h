@@ -252,6 +252,36 @@ inline constexpr const char* kCupsRestartCommand = "CUPS restart command:\"%s\"\
 inline constexpr const char* kCannotResetCups = "Cannot reset CUPS. Sorry!";
 inline constexpr const char* kCupsResetReturned = "CUPS reset returned with: %d";
 
+// A restart that stops no job, and what the scheduler serves afterwards.
+inline constexpr const char* kJobsKept = "Kept %d job(s) from starting until CUPS is restarted.";
+inline constexpr const char* kRestartWaits =
+    "Waiting for %d printing job(s) to finish before CUPS is restarted (at most %d seconds); no job starts meanwhile.";
+inline constexpr const char* kRestartWaitOver = "No job is printing any more: CUPS is restarted now.";
+inline constexpr const char* kRestartPending =
+    "CUPS restart pending: %d job(s) still printing after %d seconds. The queues print again; restart CUPS "
+    "once they are done.";
+inline constexpr const char* kJobsReleased = "Released the %d job(s) kept from starting; each prints once.";
+inline constexpr const char* kHoldRecordNotWritten =
+    "Cannot record the held queues and jobs in %s/%s; a run stopped now would leave them held.";
+inline constexpr const char* kHoldNotRestored =
+    "Cannot reach CUPS to release the queues and jobs held for a restart; they stay recorded in %s.";
+inline constexpr const char* kHoldRestored =
+    "Restored what an interrupted run held for a CUPS restart: %d printer(s) and class(es) put back, %d job(s) "
+    "released (from %s).";
+inline constexpr const char* kCacheRemoved = "Removed the scheduler's cached attributes of printer %s: %s/%s.";
+inline constexpr const char* kCacheNotRemoved = "Cannot remove %s/%s, the scheduler's cached attributes of printer %s.";
+inline constexpr const char* kCacheDirUnsafe =
+    "Not touching the scheduler's cache directory %s (not root's, or others can write it); printer %s keeps its cache.";
+inline constexpr const char* kServed = "CUPS serves printer %s as its PPD says: \"%s\", default media %s.";
+inline constexpr const char* kNotServed = "CUPS does not serve printer %s as its PPD says: %s.";
+inline constexpr const char* kServedUnknown = "What CUPS serves for printer %s is unknown: %s.";
+inline constexpr const char* kServedOtherModel = "the scheduler announces \"%s\", the PPD says \"%s\"";
+inline constexpr const char* kServedOtherMedia = "the scheduler announces the default media %s, not the PPD's page size";
+inline constexpr const char* kProgressQueue = "Queue %d of %d: %s";
+inline constexpr const char* kProgressWaiting = "Waiting for %d printing job(s) to finish before CUPS is restarted";
+inline constexpr const char* kPreviewRestartWaits =
+    "\nCUPS is printing %d job(s) now: the restart would wait until they are done (no job starts meanwhile).\n";
+
 // De-installation.
 inline constexpr const char* kExecutingCommand = "Executing command:\n\t%s";
 inline constexpr const char* kDeletingFile = "Deleting file: '%s' - ";

@@ -32,6 +32,7 @@ json queueJson(const QueueResult& queue) {
   return {{"name", queue.name},       {"model", orNull(queue.model)},
           {"ppd", orNull(queue.ppd)}, {"newPpd", orNull(queue.newPpd)},
           {"outcome", queue.outcome}, {"reason", orNull(queue.reason)},
+          {"served", queue.served < 0 ? json(nullptr) : json(queue.served == 1)},
           {"carried", carried},       {"kept", kept}};
 }
 
@@ -65,7 +66,8 @@ std::string runResultJson(const RunResult& result, const std::string& installDir
   constexpr auto kReplace = json::error_handler_t::replace;
   json head = {{"kind", result.kind},           {"start", utcTime(result.start)}, {"end", utcTime(end)},
                {"abandoned", result.abandoned}, {"reasons", result.reasons},      {"installDir", installDir},
-               {"package", result.package},     {"restarted", result.restarted}};
+               {"package", result.package},     {"restarted", result.restarted},
+               {"restartPending", result.restartPending}};
   // The queues follow one a line, each made and written on its own: a run over ten thousand queues
   // never holds the whole document as a tree.
   std::string text = head.dump(2, ' ', false, kReplace);

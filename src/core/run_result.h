@@ -29,6 +29,7 @@ struct QueueResult {
   std::string outcome;  // "refreshed", "rolled back", "deleted", "would refresh", "skipped", "failed"
   std::string reason;   // why a queue was skipped or failed; empty otherwise
   int version = -1;     // the package version marker of the queue's PPD
+  int served = -1;      // the scheduler serves its new PPD: 1 yes, 0 no, -1 unknown (null)
   std::vector<CarriedDefault> carried;
   std::vector<KeptDefault> kept;
 };
@@ -40,6 +41,7 @@ struct RunResult {
   std::vector<std::string> reasons;
   std::string package = "none";  // "installed", "updated", "reinstalled", "removed" or "none"
   bool restarted = false;
+  bool restartPending = false;  // a needed restart was not made: jobs still printed at the bound
   std::vector<QueueResult> queues;
 
   // The queue being worked on: the last one added.

@@ -80,6 +80,9 @@ struct SetupState {
   std::vector<ModelLink> modelLinks;
   bool baseDirsMade = false;  // makeBaseDirs runs once per process
   NewPpdIndex newPpdIndex;
+  std::string schedulerCacheDir;  // read from cups-files.conf once, when first needed
+  int progressTerminal = -1;      // standard error is a terminal: 1, not: 0, not yet asked: -1
+  bool progressShown = false;
   // When the run began: temporary files older than this are leftovers of an earlier run.
   timespec runStart = [] {
     timespec now{};

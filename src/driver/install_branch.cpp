@@ -14,9 +14,10 @@
 #include "install/install_dir_check.h"
 #include "install/install_engine.h"
 #include "install/install_manifest.h"
-#include "queues/cups_restart.h"
 #include "queues/printer_inventory.h"
 #include "queues/printer_refresh.h"
+#include "queues/scheduler_restart.h"
+#include "queues/served_check.h"
 
 namespace {
 
@@ -96,6 +97,9 @@ void installBranch(SetupState& state) {
   removeRefreshLeftovers(state);
   getInstalledPrinters(state, state.printers, printerCount);
   if (printerCount > 0) updatePrinterPPDs(state, state.ppdInstallDir, state.printers, printerCount, state.queryMode);
-  restartCups(state);
+  // The refresh's restart, when it made one or left one pending, serves the installation too:
+  // nothing changed in between.
+  if (!state.result.restarted && !state.result.restartPending) restartScheduler(state);
+  checkServedQueues(state);
   finishRun(state);
 }

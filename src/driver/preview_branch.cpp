@@ -16,6 +16,7 @@
 #include "install/install_manifest.h"
 #include "queues/carry_preview.h"
 #include "queues/printer_inventory.h"
+#include "queues/scheduler_restart.h"
 
 namespace {
 
@@ -124,6 +125,7 @@ void printText(const SetupState& state) {
   }
   std::printf(msg::kPreviewSummary, static_cast<int>(result.queues.size()), refreshed,
               static_cast<int>(result.queues.size()) - refreshed, carried, kept);
+  if (int printing = jobsPrintingNow(); printing > 0) std::printf(msg::kPreviewRestartWaits, printing);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include "core/run_end.h"
 #include "core/run_log.h"
 #include "core/setup_state.h"
-#include "queues/cups_restart.h"
+#include "core/progress_line.h"
+#include "queues/scheduler_restart.h"
+#include "queues/served_check.h"
 #include "queues/queue_rollback.h"
 
 namespace {
@@ -29,16 +31,23 @@ void rollbackBranch(SetupState& state) {
 
   int ask = state.queryMode;
   int restored = 0;
-  for (const RolledOutQueue& queue : findRolledOutQueues(state)) {
+  const std::vector<RolledOutQueue> queues = findRolledOutQueues(state);
+  int number = 0;
+  for (const RolledOutQueue& queue : queues) {
+    ++number;
     if (ask != 0) {
+      clearProgress(state);
       AnswerKind answer = askYesNoAll(format(msg::kAskRollbackPrinter, queue.name.c_str()));
       if (answer == kAnswerBreak) break;
       if (answer == kAnswerNo) continue;
       if (answer == kAnswerAll) ask = 0;
     }
+    showProgress(state, format(msg::kProgressQueue, number, static_cast<int>(queues.size()), queue.name.c_str()));
     if (rollBackQueue(state, queue) == 1) ++restored;
   }
+  clearProgress(state);
   logLine(state, format(msg::kRolledBackCount, restored));
-  if (restored > 0) restartCups(state);
+  if (restored > 0) restartScheduler(state);
+  checkServedQueues(state);
   finishRun(state);
 }

@@ -26,6 +26,7 @@
 #include "driver/run_lock.h"
 #include "install/install_dir_check.h"
 #include "install/ppd_install_dir.h"
+#include "queues/job_hold.h"
 #include "queues/ppd_locations.h"
 
 namespace {
@@ -199,6 +200,9 @@ void runSetup(SetupState& state, int argc, char** argv) {
   checkInstallDir(state);
   describePrintSystem(state);
   describePpdDirectories(state);
+
+  // Queues and jobs an interrupted run left held are let go before anything else changes.
+  if (state.previewMode == 0 && state.userId == 0) restoreHeldJobs(state);
 
   // The branch: each one ends the process.
   if (state.previewMode == 1) previewBranch(state);

@@ -110,4 +110,18 @@ std::optional<MarkedDefaults> readMarkedDefaults(const std::string& path, std::s
   return defaults;
 }
 
+std::optional<PpdServedFacts> readServedFacts(const std::string& path) {
+  PpdFile ppd(ppdOpenFile(path.c_str()));
+  if (!ppd.get()) return std::nullopt;
+  ppdMarkDefaults(ppd.get());
+  PpdServedFacts facts;
+  const char* name = ppd.get()->nickname ? ppd.get()->nickname : ppd.get()->modelname;
+  facts.nickname = name ? name : "";
+  if (const ppd_size_t* size = ppdPageSize(ppd.get(), nullptr)) {
+    facts.pageWidth = size->width;
+    facts.pageLength = size->length;
+  }
+  return facts;
+}
+
 #pragma GCC diagnostic pop

@@ -38,3 +38,12 @@ struct MarkedDefault {
 // the library cannot parse the file; `error` then says why and on which line.
 using MarkedDefaults = std::map<std::string, MarkedDefault>;
 std::optional<MarkedDefaults> readMarkedDefaults(const std::string& path, std::string& error);
+
+// What the scheduler announces from a PPD: its NickName (its ModelName when it has none) and the
+// size of its default page size in points. None when the library cannot parse the file.
+struct PpdServedFacts {
+  std::string nickname;
+  double pageWidth = 0;
+  double pageLength = 0;
+};
+std::optional<PpdServedFacts> readServedFacts(const std::string& path);

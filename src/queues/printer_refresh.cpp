@@ -14,15 +14,17 @@
 #include "base/temp_file.h"
 #include "base/text.h"
 #include "core/messages.h"
+#include "core/progress_line.h"
 #include "core/prompts.h"
 #include "core/run_log.h"
 #include "core/setup_state.h"
-#include "queues/cups_restart.h"
 #include "queues/option_carry_over.h"
 #include "queues/ppd_adapter.h"
 #include "queues/ppd_replacement.h"
 #include "queues/printer_config.h"
 #include "queues/printer_inventory.h"
+#include "queues/scheduler_cache.h"
+#include "queues/scheduler_restart.h"
 
 namespace {
 
@@ -60,8 +62,10 @@ void refreshPrinter(SetupState& state, const std::string& ppdDir, OptList& optio
     outputPath.clear();
     noteOutcome(result, "failed", "new PPD not usable");
   }
-  if (installNewPPD(state, printer.ppdPath, outputPath) == 1)
+  if (installNewPPD(state, printer.ppdPath, outputPath) == 1) {
     noteOutcome(result, "refreshed", "");
+    removeCachedAttributes(state, printer.queueName);
+  }
   else if (result.outcome.empty())
     noteOutcome(result, "failed", "install copy failed");
   removeFile(outputPath);
@@ -118,6 +122,7 @@ int updatePrinterPPDs(SetupState& state, const std::string& ppdDir, PrinterList&
   for (int i = 0; i < count; ++i) {
     const PrinterEntry& printer = list.at(static_cast<size_t>(i));
     if (ask) {
+      clearProgress(state);
       AnswerKind answer = askYesNoAll(format(msg::kAskUpdatePrinter, printer.queueName.c_str()));
       if (answer == kAnswerBreak) return 1;  // no restart from here
       if (answer == kAnswerNo) {
@@ -126,10 +131,12 @@ int updatePrinterPPDs(SetupState& state, const std::string& ppdDir, PrinterList&
       }
       if (answer == kAnswerAll) ask = 0;
     }
+    showProgress(state, format(msg::kProgressQueue, i + 1, count, printer.queueName.c_str()));
     refreshPrinter(state, ppdDir, options, printer);
     clearOptList(options);
   }
-  restartCups(state);
+  clearProgress(state);
+  restartScheduler(state);
   return 1;
 }
 

@@ -10,7 +10,7 @@
 struct SetupState;
 
 // Refreshes `count` printers from the head of `list` (asking first when `ask` is set), then
-// restarts CUPS. Returns 1 when the loop ran, 0 when there was nothing to do.
+// restarts CUPS once no job prints (scheduler_restart.h). Returns 1 when the loop ran, 0 when there was nothing to do.
 int updatePrinterPPDs(SetupState& state, const std::string& ppdDir, PrinterList& list, int count, int ask);
 
 // Writes the rewritten PPD of `printer` into a new temporary file named in outputPath. When it

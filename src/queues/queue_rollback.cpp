@@ -16,6 +16,7 @@
 #include "queues/printer_inventory.h"
 #include "queues/printer_list.h"
 #include "queues/printer_refresh.h"
+#include "queues/scheduler_cache.h"
 
 namespace {
 
@@ -79,6 +80,7 @@ int rollBackQueue(SetupState& state, const RolledOutQueue& queue) {
     return -1;
   }
   logLine(state, format(msg::kRolledBack, queue.name.c_str(), queue.backupPath.c_str()));
+  removeCachedAttributes(state, queue.name);
   record(state, queue, "rolled back", std::string());
   return 1;
 }

@@ -11,7 +11,7 @@ earlier_queues() {
 assert_queues_refreshed() {
   assert_queue_refreshed office PageSize=A4 Duplex=DuplexTumble
   assert_queue_refreshed studio ColorModel=Gray
-  assert_cups_restarts 2
+  assert_cups_restarts 1
 }
 
 case_upgrade_over_current_installation() {

@@ -48,8 +48,9 @@ case_answers_to_the_printer_question() {
   old_queue one
   old_queue two
   local row answer refreshed asked first second
-  # answer | queues refreshed, 1 and 2 for the first and second listed | questions and CUPS restarts
-  for row in "y|1|2 2" "maybe|1|2 2" "n||2 2" "a|1 2|1 2" "b||1 1"; do
+  # answer | queues refreshed, 1 and 2 for the first and second listed | questions and CUPS restarts (one
+  # restart serves the refresh and the installation)
+  for row in "y|1|2 1" "maybe|1|2 1" "n||2 1" "a|1 2|1 1" "b||1 1"; do
     IFS='|' read -r answer refreshed asked <<<"$row"
     reset_machine
     ask_setup $'y\n'"$answer"$'\nn\n' -q 1
