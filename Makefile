@@ -3,7 +3,7 @@ BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-asan test demo bench fuzz package clean
+.PHONY: all deps build build-asan test demo bench fuzz coverage package clean
 
 all: build
 
@@ -41,6 +41,10 @@ bench: build
 FUZZ_SECONDS ?= 60
 fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
+
+# Line and branch coverage per file: the fuzz targets alone (after `make fuzz`), then the unit tests.
+coverage: deps
+	scripts/coverage
 
 package: build
 	scripts/make_package $(BUILD_DIR)

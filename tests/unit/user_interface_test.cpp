@@ -1,8 +1,13 @@
 // What the administrator deals with directly: the command line, the questions and the run log.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/prompts.h"
@@ -80,17 +85,40 @@ TEST(ReadAnswer, ReadsOneLineAtATimeIn255CharacterPieces) {
   EXPECT_EQ(pieces, "[yes][\n][\r][no][\r][" + x255 + "][" + x45 + "][n][last]");
 }
 
-// The question is written literally, then its hint (whose texts the scenarios show); at end of input
-// the answer is Unrecognised.
-TEST(PromptOnTerminal, WritesTheQuestionLiterallyAndClassifiesTheAnswer) {
+// The question is written literally, then its hint, and all of it reaches the terminal before the answer
+// is read: the person (a thread on pipes) answers only once it is shown, or after 5 seconds without it.
+// At end of input the answer is Unrecognised.
+TEST(PromptOnTerminal, ShowsTheWholeQuestionBeforeReadingTheAnswer) {
   const std::string question = "Do you want to update printer: 100%s? ";
   const std::tuple<bool, const char*, int> cases[] = {
       {false, "oui\n", kAnswerYes}, {true, "b\n", kAnswerBreak}, {false, "", kAnswerUnrecognised}};
   for (const auto& [four, answer, result] : cases) {
-    feedStdin(answer);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(four ? askYesNoAll(question) : askYesNo(question), result) << answer;
-    EXPECT_TRUE(testing::internal::GetCapturedStdout().starts_with(question + "\nAnswer with y[es]")) << answer;
+    const std::string shown = question + "\n" + (four ? "Answer with y[es], n[o], or a[ll]" : "Answer with y[es]");
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in) + pipe(out), 0);
+    std::fflush(stdout);
+    int savedOut = dup(1);
+    dup2(out[1], 1);
+    close(out[1]);
+    ASSERT_NE(std::freopen(("/proc/self/fd/" + std::to_string(in[0])).c_str(), "r", stdin), nullptr);
+    close(in[0]);
+    std::string seen;
+    std::thread person([&, answer = answer] {
+      pollfd ready{out[0], POLLIN, 0};
+      char buffer[512];
+      for (ssize_t got = 1; seen.find("please. ") == std::string::npos && got > 0 && poll(&ready, 1, 5000) > 0;)
+        if ((got = read(out[0], buffer, sizeof buffer)) > 0) seen.append(buffer, static_cast<size_t>(got));
+      EXPECT_EQ(write(in[1], answer, std::strlen(answer)), static_cast<ssize_t>(std::strlen(answer)));
+      close(in[1]);
+    });
+    AnswerKind got = four ? askYesNoAll(question) : askYesNo(question);
+    person.join();
+    std::fflush(stdout);
+    dup2(savedOut, 1);
+    close(savedOut);
+    close(out[0]);
+    EXPECT_EQ(got, result) << answer;
+    EXPECT_TRUE(seen.starts_with(shown) && seen.ends_with("please. ")) << seen;
   }
 }
 
