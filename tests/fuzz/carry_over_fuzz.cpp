@@ -129,5 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (droppedAny) FUZZ_CHECK(*conflicts <= *baseline);
   FUZZ_CHECK(clearOptList(options) == 0 && options.entries.empty());
+  static const bool nullListEnds = exitsWith(1, [] { addOptList(nullptr, newOptEntry()); });
+  FUZZ_CHECK(nullListEnds);
   return 0;
 }

@@ -3,6 +3,8 @@
 // replay both report the abort with the input that caused it).
 #pragma once
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -35,7 +37,11 @@ inline const std::string& scratchDir() {
     // Memory-backed when the machine has it: the targets write a file per input.
     dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm/orvo-fuzz-XXXXXX" : "/tmp/orvo-fuzz-XXXXXX";
     if (!mkdtemp(dir.data())) std::abort();
-    std::atexit([] { std::filesystem::remove_all(dir); });
+    // Only by the process that made it: a child ended by exit() must leave it to its parent.
+    static const pid_t owner = getpid();
+    std::atexit([] {
+      if (getpid() == owner) std::filesystem::remove_all(dir);
+    });
   }
   return dir;
 }
@@ -47,4 +53,19 @@ inline void writeInput(const std::string& path, const uint8_t* data, size_t size
   if (!file) std::abort();
   if (size > 0) std::fwrite(data, 1, size, file);
   std::fclose(file);
+}
+
+// Whether f, run in a child process with its standard error discarded, ends that process with the
+// exit status given (checked once per process: the programming errors that end a run).
+template <typename F>
+bool exitsWith(int status, F f) {
+  pid_t child = fork();
+  if (child == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 2);
+    f();
+    _exit(255);
+  }
+  int got = 0;
+  return child > 0 && waitpid(child, &got, 0) == child && WIFEXITED(got) && WEXITSTATUS(got) == status;
 }

@@ -30,6 +30,10 @@ void checkPrinters(std::string_view text, const PrinterList& list) {
     size_t at = text.find(name, from);
     FUZZ_CHECK(at != std::string_view::npos);
     from = at + name.size();
+    // The log shows a name without control characters, and names every character of it.
+    std::string shown = visibleName(name);
+    FUZZ_CHECK(shown.size() >= name.size());
+    for (char c : shown) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f);
     if (isUsableQueueName(name)) {
       FUZZ_CHECK(name.size() <= kQueueNameMax && name != "." && name != ".." && name.find('/') == std::string::npos);
       for (char c : name) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f);
@@ -72,7 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int kind : {1, 2}) {
     PrinterList list;
     if (readInfoPrinters(state, kind, list) == 1 && state.printerCount > 0) checkPrinters(text, list);
+    FUZZ_CHECK(resetPList(list) == 0 && list.ringSize() == 1 && list.head().queueName.empty());
   }
+  static const bool nullListEnds = exitsWith(1, [] { addPList(nullptr, PrinterEntry{}); });
+  FUZZ_CHECK(nullListEnds);
 
   setenv("ORVOINFO", newPath.c_str(), 1);
   std::string dir;
