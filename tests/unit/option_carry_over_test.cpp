@@ -60,14 +60,6 @@ TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
   };
   const std::string a4 = fixture("old_a4_default.ppd"), letter = fixture("new_letter_default.ppd");
   const std::string long39 = "Custom.1x" + std::string(30, '2');
-  // Duplex is dropped while Resolution still holds its new default, and fits the carried one.
-  std::string tumble1200gray = fixture("old_conflicting_defaults.ppd"), constrained = fixture("new_with_constraints.ppd");
-  for (auto [from, to] : {std::pair{"PageSize: Env10", "PageSize: A4"}, {"Resolution: 600dpi", "Resolution: 1200dpi"},
-                          {"ColorModel: CMYK", "ColorModel: Gray"}})
-    tumble1200gray = replaced(tumble1200gray, std::string("*Default") + from, std::string("*Default") + to);
-  constrained += "*UIConstraints: *Duplex DuplexTumble *Resolution 600dpi\n*UIConstraints: *Resolution 600dpi *Duplex "
-                 "DuplexTumble\n*UIConstraints: *Resolution 1200dpi *ColorModel Gray\n*UIConstraints: *ColorModel Gray "
-                 "*Resolution 1200dpi\n";
   const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
       // old PPD, new PPD, defaults of the rewrite ("(none)": the option is gone), line logged
       {a4, letter,
@@ -78,7 +70,9 @@ TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
        "Keeping new default *PageSize/Letter: A4 not offered.\n"},
       {fixture("old_conflicting_defaults.ppd"), fixture("new_with_constraints.ppd"), "PageSize: Env10;Duplex: None",
        "Keeping new default *Duplex/None: DuplexTumble conflicts with other defaults.\n"},
-      {tumble1200gray, constrained, "PageSize: A4;Duplex: DuplexTumble;Resolution: 1200dpi;ColorModel: CMYK",
+      // Duplex conflicts with Resolution's new default only, and fits the carried one.
+      {fixture("old_tumble_1200dpi_gray.ppd"), fixture("new_with_chained_constraints.ppd"),
+       "PageSize: A4;Duplex: DuplexTumble;Resolution: 1200dpi;ColorModel: CMYK",
        "Keeping new default *ColorModel/CMYK: Gray conflicts with other defaults.\n"},
       {fixture("old_unlisted_resolution.ppd"), replaced(letter, "*Resolution 300dpi/300 DPI", "*Resolution 555dpi"),
        "Resolution: 600dpi;PageSize: A4", "Setting new option: *PageSize/A4.\n"},

@@ -1,13 +1,8 @@
 // What the administrator deals with directly: the command line, the questions and the run log.
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/prompts.h"
@@ -93,32 +88,10 @@ TEST(PromptOnTerminal, ShowsTheWholeQuestionBeforeReadingTheAnswer) {
   const std::tuple<bool, const char*, int> cases[] = {
       {false, "oui\n", kAnswerYes}, {true, "b\n", kAnswerBreak}, {false, "", kAnswerUnrecognised}};
   for (const auto& [four, answer, result] : cases) {
-    const std::string shown = question + "\n" + (four ? "Answer with y[es], n[o], or a[ll]" : "Answer with y[es]");
-    int in[2], out[2];
-    ASSERT_EQ(pipe(in) + pipe(out), 0);
-    std::fflush(stdout);
-    int savedOut = dup(1);
-    dup2(out[1], 1);
-    close(out[1]);
-    ASSERT_NE(std::freopen(("/proc/self/fd/" + std::to_string(in[0])).c_str(), "r", stdin), nullptr);
-    close(in[0]);
-    std::string seen;
-    std::thread person([&, answer = answer] {
-      pollfd ready{out[0], POLLIN, 0};
-      char buffer[512];
-      for (ssize_t got = 1; seen.find("please. ") == std::string::npos && got > 0 && poll(&ready, 1, 5000) > 0;)
-        if ((got = read(out[0], buffer, sizeof buffer)) > 0) seen.append(buffer, static_cast<size_t>(got));
-      EXPECT_EQ(write(in[1], answer, std::strlen(answer)), static_cast<ssize_t>(std::strlen(answer)));
-      close(in[1]);
-    });
-    AnswerKind got = four ? askYesNoAll(question) : askYesNo(question);
-    person.join();
-    std::fflush(stdout);
-    dup2(savedOut, 1);
-    close(savedOut);
-    close(out[0]);
-    EXPECT_EQ(got, result) << answer;
-    EXPECT_TRUE(seen.starts_with(shown) && seen.ends_with("please. ")) << seen;
+    TerminalPerson person("please. ", answer);
+    EXPECT_EQ(four ? askYesNoAll(question) : askYesNo(question), result) << answer;
+    EXPECT_TRUE(person.seen().starts_with(question + "\nAnswer with y[es]") && person.seen().ends_with("please. "))
+        << person.seen();
   }
 }
 
