@@ -6,6 +6,7 @@
 // add a conflict to the result.
 #include <vector>
 
+#include "core/messages.h"
 #include "fuzz_support.h"
 #include "base/text.h"
 #include "queues/option_carry_over.h"
@@ -129,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (droppedAny) FUZZ_CHECK(*conflicts <= *baseline);
   FUZZ_CHECK(clearOptList(options) == 0 && options.entries.empty());
-  static const bool nullListEnds = exitsWith(1, [] { addOptList(nullptr, newOptEntry()); });
+  static const bool nullListEnds = endsProcessWith(msg::kAddOptListNull, [] { addOptList(nullptr, newOptEntry()); });
   FUZZ_CHECK(nullListEnds);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/messages.h"
 #include "fuzz_support.h"
 #include "install/existing_installation.h"
 #include "install/info_file.h"
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (readInfoPrinters(state, kind, list) == 1 && state.printerCount > 0) checkPrinters(text, list);
     FUZZ_CHECK(resetPList(list) == 0 && list.ringSize() == 1 && list.head().queueName.empty());
   }
-  static const bool nullListEnds = exitsWith(1, [] { addPList(nullptr, PrinterEntry{}); });
+  static const bool nullListEnds = endsProcessWith(msg::kAddPListNull, [] { addPList(nullptr, PrinterEntry{}); });
   FUZZ_CHECK(nullListEnds);
 
   setenv("ORVOINFO", newPath.c_str(), 1);
