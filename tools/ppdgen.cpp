@@ -57,7 +57,9 @@ int writeFile(const std::string& path, const std::string& text, bool gzip) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return 0;
   size_t written = std::fwrite(text.data(), 1, text.size(), file);
-  return (std::fclose(file) == 0) & (written == text.size());
+  // The file is closed whether or not every byte went out.
+  bool closed = std::fclose(file) == 0;
+  return closed && written == text.size();
 }
 
 int writePpd(const ppdwriter::PpdRecipe& recipe, const std::string& path, bool gzip) {

@@ -4,15 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/format.h"
-#include "base/shell.h"
-#include "base/temp_file.h"
 #include "base/text.h"
-#include "core/messages.h"
-#include "core/run_log.h"
-#include "core/setup_state.h"
-#include "core/tmp_name.h"
-#include "discovery/command_locator.h"
 
 namespace {
 
@@ -20,13 +12,16 @@ constexpr size_t kLineMax = 255;          // lines are read in pieces of at most
 constexpr size_t kNumberTextMax = 23;     // a number text holds at most this many digits
 constexpr size_t kServerNumberMax = 31;   // the server's version text holds at most this many characters
 constexpr size_t kIntDigitsKept = 9;      // more significant digits than this would overflow an int
-constexpr size_t kNetcatPathBuffer = 80;  // a netcat path that does not fit is not used
-constexpr int kServerWaitSeconds = 10;    // a server that accepts and never answers is given up on
-constexpr int kDefaultVersion = 1400;
-// A collected number of exactly 100 is no answer (an unset "1.0.0" in the version files).
-constexpr int kNoAnswerNumber = 100;
 
-constexpr const char* kCupsConfigPaths[] = {"/usr/bin/cups-config", "/usr/sbin/cups-config", "/sbin/cups-config"};
+// The next piece of `text` as the version sources read their files: at most kLineMax
+// characters, ended after a line feed. Empty at the end of the text.
+std::string_view nextPiece(std::string_view& text) {
+  size_t end = text.find('\n');
+  end = end == std::string_view::npos ? text.size() : end + 1;
+  std::string_view piece = text.substr(0, std::min(end, kLineMax));
+  text.remove_prefix(piece.size());
+  return piece;
+}
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -46,42 +41,6 @@ std::optional<std::string_view> afterIgnoringCase(std::string_view line, std::st
   size_t at = lower(line).find(lower(phrase));
   if (at == std::string::npos) return std::nullopt;
   return line.substr(at + phrase.size());
-}
-
-bool answers(int n) { return n > 0 && n != kNoAnswerNumber; }
-
-// The version named by the first qualifying line of `path`; 0 when the file does not open or no
-// line qualifies. The line goes to `lineOut`, as read.
-int versionFromFile(const char* path, VersionFile kind, std::string& lineOut) {
-  FileHandle file(path, "r");
-  if (!file) return 0;
-  std::string line;
-  while (readPiece(file.get(), line, kLineMax)) {
-    if (auto n = versionInLine(kind, line)) {
-      lineOut = line;
-      return *n;
-    }
-  }
-  return 0;
-}
-
-const char* firstExisting(const char* first, const char* second) { return pathExists(first) ? first : second; }
-
-// Sources 2 and 3 write a blank before "//", the others do not.
-void logVersion(SetupState& state, bool spaced, int v, const std::string& text) {
-  if (spaced)
-    logLine(state, format(msg::kCupsVersionSpaced, v, text.c_str()));
-  else
-    logLine(state, format(msg::kCupsVersion, v, text.c_str()));
-}
-
-std::string netcatProgram(const SetupState& state) {
-  if (!state.sourceDir.empty()) {
-    std::string own = format("%s/qixnc", state.sourceDir.c_str());
-    if (own.size() < kNetcatPathBuffer && pathExists(own)) return own;
-  }
-  if (pathExists("/opt/vyr/bin/qixnc")) return "/opt/vyr/bin/qixnc";
-  return findCommand("nc").value_or("nc");
 }
 
 }  // namespace
@@ -151,84 +110,20 @@ std::optional<int> versionInLine(VersionFile file, std::string_view line) {
   return collectVersionNumber(*rest);
 }
 
-int cupsVersionFromServer(SetupState& state) {
-  TempFileGuard answer(myTmpName("/tmp", "QIX"));
-  std::string script = format("#!/bin/sh\n%s localhost 631 >%s <<EOF\nHEAD / HTTP/1.1\nConnection: Close\n%c\nEOF\n",
-                              shellWord(netcatProgram(state)).c_str(), answer.path().c_str(), '\n');
-  runShell(script, kServerWaitSeconds);
-  FileHandle file(answer.path(), "r");
-  if (!file) return 0;
-  std::string line;
-  while (readPiece(file.get(), line, kLineMax)) {
-    if (auto version = serverHeaderVersion(line)) return *version;
-  }
+std::string_view firstPiece(std::string_view text) { return nextPiece(text); }
+
+int serverAnswerVersion(std::string_view answer) {
+  for (std::string_view piece; !(piece = nextPiece(answer)).empty();)
+    if (auto version = serverHeaderVersion(piece)) return *version;
   return 0;
 }
 
-int getCupsVersion(SetupState& state) {
-  if (int n = cupsVersionFromServer(state); n > 0) {
-    int v = normaliseVersion(n);
-    logLine(state, format(msg::kCupsHeaderVersion, v));
-    return v;
-  }
-
-  for (const char* tool : kCupsConfigPaths) {
-    if (!pathExists(tool)) continue;
-    std::string line;
-    {
-      TempFileGuard answer(myTmpName("/tmp", "QIX"));
-      runShell(format("%s --version >  %s", tool, answer.path().c_str()));
-      FileHandle file(answer.path(), "r");
-      if (file) readPiece(file.get(), line, kLineMax);
-    }
-    if (int n = collectVersionNumber(line); answers(n)) {
-      int v = normaliseVersion(n);
-      logVersion(state, true, v, line);
-      return v;
-    }
-    break;  // only the first tool that exists is asked
-  }
-
-  struct FileSource {
-    const char* path;
-    VersionFile kind;
-    bool spaced;
-  };
-  const FileSource fileSources[] = {
-      {"/etc/cups/printers.conf", VersionFile::kPrintersConf, true},
-      {"/usr/share/cups/doc/index.html", VersionFile::kIndexHtml, false},
-  };
-  // The first file of a list that yields a version answers; 0 when none does.
-  auto fromFiles = [&state](const auto& sources) {
-    for (const FileSource& source : sources) {
-      std::string line;
-      if (int n = versionFromFile(source.path, source.kind, line); answers(n)) {
-        int v = normaliseVersion(n);
-        logVersion(state, source.spaced, v, line);
-        return v;
-      }
-    }
-    return 0;
-  };
-  if (int v = fromFiles(fileSources)) return v;
-
-  for (int minor = 0; minor <= 5; ++minor) {
-    std::string path = format("%s/cups-1.%d", "/usr/share/doc", minor);
-    if (pathExists(path)) {
-      int v = 1000 + 100 * minor;
-      logVersion(state, false, v, path);
-      return v;
+int versionInText(VersionFile file, std::string_view text, std::string& lineOut) {
+  for (std::string_view piece; !(piece = nextPiece(text)).empty();) {
+    if (auto n = versionInLine(file, piece)) {
+      lineOut = piece;
+      return *n;
     }
   }
-
-  // The PostScript page prefers the copy in /etc, the text page the one in /usr/share.
-  const FileSource testPages[] = {
-      {firstExisting("/etc/cups/data/testprint.ps", "/usr/share/cups/data/testprint.ps"), VersionFile::kTestPagePs,
-       false},
-      {firstExisting("/usr/share/cups/data/testprint", "/etc/cups/data/testprint"), VersionFile::kTestPageText, false},
-  };
-  if (int v = fromFiles(testPages)) return v;
-
-  logVersion(state, false, kDefaultVersion, msg::kCupsVersionNotFound);
-  return kDefaultVersion;
+  return 0;
 }

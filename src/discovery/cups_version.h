@@ -1,18 +1,11 @@
-// The CUPS version as a four-digit number (1400 for CUPS 1.4, 2400 for CUPS 2.4).
+// Reading the CUPS version from the texts that name it (the server's answer, cups-config's answer,
+// the files CUPS installs). The texts are read as the sources always have been: in pieces of at most
+// 255 characters, each ended after a line feed. Asking for the texts is cups_version_probe's job.
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
-
-struct SetupState;
-
-// Asks the server, then cups-config, then the files CUPS installs; logs the source that answered.
-// 1400 when nothing answers.
-int getCupsVersion(SetupState& state);
-
-// The version in the "Server:" header of the local CUPS server (CUPS/2.4 gives 240), or 0 when the
-// server does not answer within 10 seconds or names no version.
-int cupsVersionFromServer(SetupState& state);
 
 // Scales a positive number by powers of ten into 1000..9999 (24 gives 2400, 24212 gives 2421).
 int normaliseVersion(int n);
@@ -30,3 +23,14 @@ enum class VersionFile { kPrintersConf, kIndexHtml, kTestPagePs, kTestPageText }
 
 // The number a line of the file names, or none when the line is not the one that names it.
 std::optional<int> versionInLine(VersionFile file, std::string_view line);
+
+// The first piece of a text (what cups-config's answer file gives).
+std::string_view firstPiece(std::string_view text);
+
+// The version the first "Server:" piece of a server's answer names, scaled to a whole number
+// (CUPS/2.4 gives 240); 0 when no piece names the CUPS server.
+int serverAnswerVersion(std::string_view answer);
+
+// The number the first qualifying piece of a file's text names, that piece in `lineOut`, as read;
+// 0 when no piece qualifies.
+int versionInText(VersionFile file, std::string_view text, std::string& lineOut);

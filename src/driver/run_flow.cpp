@@ -14,7 +14,7 @@
 #include "core/run_log.h"
 #include "core/setup_state.h"
 #include "discovery/command_locator.h"
-#include "discovery/cups_version.h"
+#include "discovery/cups_version_probe.h"
 #include "discovery/foomatic_check.h"
 #include "discovery/scheduler_detection.h"
 #include "discovery/selinux_support.h"

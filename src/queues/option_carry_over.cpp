@@ -76,7 +76,9 @@ std::string renderText(const std::vector<PpdLine>& lines) {
 
 // Carried defaults that the old PPD held together may conflict under the new PPD's
 // constraints, which makes the PPD invalid. When they do, keep carries one at a time in file
-// order, each only while the defaults stay as free of conflicts as the new PPD's own.
+// order, each only while the defaults stay as free of conflicts as the new PPD's own; then try
+// each dropped one again against the result, until no more can be kept. A default is thus left
+// uncarried only when carrying it into the final PPD would add a conflict.
 void dropConflictingCarries(std::vector<PpdLine>& lines) {
   std::vector<PpdLine*> carries;
   for (PpdLine& line : lines)
@@ -92,10 +94,20 @@ void dropConflictingCarries(std::vector<PpdLine>& lines) {
     for (PpdLine* line : carries) line->decision = Decision::kCarry;
     return;
   }
-  for (PpdLine* line : carries) {
+  // A carry kept only while the others stay as they are.
+  auto tryCarry = [&](PpdLine* line) {
     line->decision = Decision::kCarry;
     std::optional<int> conflicts = defaultConflicts(renderText(lines));
-    if (!conflicts || *conflicts > *baseline) line->decision = Decision::kConflict;
+    if (conflicts && *conflicts <= *baseline) return true;
+    line->decision = Decision::kConflict;
+    return false;
+  };
+  for (PpdLine* line : carries) tryCarry(line);
+  // A carry dropped against a later option's new default may fit the later option's carried one.
+  for (bool kept = true; kept;) {
+    kept = false;
+    for (PpdLine* line : carries)
+      if (line->decision == Decision::kConflict && tryCarry(line)) kept = true;
   }
 }
 

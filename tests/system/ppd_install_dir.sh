@@ -32,11 +32,14 @@ case_old_cups_follows_custom_links_up_to_eight() {
   assert_log_contains "PPD installation dir: $MODEL/custom/vyr"$'\n'
 }
 
-# From CUPS 1.3 on the choice is made, never linked; the distribution's openprinting tree comes first.
-# The choice for /opt/share/ppd alone is /usr/opt/ppd/vyr, whose parent is missing: not made, not reported.
+# From CUPS 1.3 (1.3.0 included) on the choice is made, never linked; the distribution's openprinting tree
+# comes first. The choice for /opt/share/ppd alone is /usr/opt/ppd/vyr, whose parent is missing: not made,
+# not reported.
 case_new_cups_makes_its_choice_without_linking() {
-  describe_machine 2.4.2 "$MODEL" /usr/share/ppd/openprinting/HP /usr/share/ppd/cups-included
-  assert_log_order "PPD installation dir: /usr/share/ppd/openprinting/vyr" "Created directory: '/usr/share/ppd/openprinting/vyr'."
+  describe_machine 1.3.0 "$MODEL" /usr/share/ppd/openprinting/HP /usr/share/ppd/cups-included
+  assert_log_order "CUPS Version : 1300 // 1.3.0" "PPD installation dir: /usr/share/ppd/openprinting/vyr" \
+    "Created directory: '/usr/share/ppd/openprinting/vyr'."
+  assert_log_lacks "Link 1:"
   describe_machine 2.4.2 "$MODEL" /opt/share/ppd
   assert_log_contains "PPD installation dir: /usr/opt/ppd/vyr"
   assert_log_lacks "Created directory"

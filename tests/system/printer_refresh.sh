@@ -63,15 +63,18 @@ case_answers_to_the_printer_question() {
   done
 }
 
-# The rewritten PPD is one the PPD library cannot open, gzip fails, gzip leaves no file: each time the
-# queue keeps its PPD byte for byte and the problem is logged.
+# The rewritten PPD is one the PPD library cannot open, gzip fails, gzip leaves no file, /tmp fills up
+# while the new PPD is written: each time the queue keeps its PPD byte for byte and the problem is logged.
 case_failed_build_keeps_queue_ppd() {
   make_package
   old_queue office2 "Ostra LP-1100dn" pcl --pagesize A4
+  cp /usr/bin/gzip /root/gzip.real
+  write_file /root/gzip.filling $'#!/bin/sh\n/root/gzip.real "$@" || exit\ncat /dev/zero >/tmp/filler 2>/dev/null\nexit 0\n' 755
   local -a rounds=( # arrangement|problem logged
     'gzip -dc "$PKG/ppd/orvo002-pcl.ppd.gz" >/root/new; printf "*OpenGroup: A\n*OpenGroup: B\n" >>/root/new; gzip -c /root/new >"$PKG/ppd/orvo002-pcl.ppd.gz"|Not installing /tmp/qixot[A-Za-z0-9]{6} for printer office2: the PPD library cannot open it \(OpenGroup without a CloseGroup first on line '
     "fake_command /usr/bin/gzip 1 '' 'gzip: corrupt'|Problem decompressing: /tmp/qixin"
     "fake_command /usr/bin/gzip 0|Problem opening: /tmp/qixin"
+    "mount -t tmpfs -o size=64k full /tmp; cp /root/gzip.filling /usr/bin/gzip|Problem opening: /tmp/qixot[A-Za-z0-9]{6} for printer office2!$"
   )
   local round
   for round in "${rounds[@]}"; do

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "core/setup_state.h"
 
@@ -99,4 +102,48 @@ class EnvScope {
  private:
   const char* name_;
   std::optional<std::string> saved_;
+};
+
+// The person at the terminal, on pipes: standard input and output are pipes while it lives; a thread
+// reads what the program shows until `until` has appeared (or 5 seconds pass without more), then
+// types `answer` and ends the input. seen() is what was shown, once the answer has been read.
+class TerminalPerson {
+ public:
+  TerminalPerson(std::string until, std::string answer) {
+    int in[2];
+    EXPECT_EQ(pipe(in) + pipe(out_), 0);
+    std::fflush(stdout);
+    savedOut_ = dup(1);
+    dup2(out_[1], 1);
+    close(out_[1]);
+    EXPECT_NE(std::freopen(("/proc/self/fd/" + std::to_string(in[0])).c_str(), "r", stdin), nullptr);
+    close(in[0]);
+    person_ = std::thread([this, in1 = in[1], until = std::move(until), answer = std::move(answer)] {
+      pollfd ready{out_[0], POLLIN, 0};
+      char buffer[512];
+      for (ssize_t got = 1; seen_.find(until) == std::string::npos && got > 0 && poll(&ready, 1, 5000) > 0;)
+        if ((got = read(out_[0], buffer, sizeof buffer)) > 0) seen_.append(buffer, static_cast<size_t>(got));
+      EXPECT_EQ(write(in1, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
+      close(in1);
+    });
+  }
+  TerminalPerson(const TerminalPerson&) = delete;
+  TerminalPerson& operator=(const TerminalPerson&) = delete;
+  ~TerminalPerson() {
+    if (person_.joinable()) person_.join();
+    std::fflush(stdout);
+    dup2(savedOut_, 1);
+    close(savedOut_);
+    close(out_[0]);
+  }
+  const std::string& seen() {
+    if (person_.joinable()) person_.join();
+    return seen_;
+  }
+
+ private:
+  int out_[2] = {-1, -1};
+  int savedOut_ = -1;
+  std::string seen_;
+  std::thread person_;
 };

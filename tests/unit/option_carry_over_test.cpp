@@ -70,6 +70,10 @@ TEST_F(CarryOverTest, CarriesOfferedDefaultsCustomValuesAndOddKeywords) {
        "Keeping new default *PageSize/Letter: A4 not offered.\n"},
       {fixture("old_conflicting_defaults.ppd"), fixture("new_with_constraints.ppd"), "PageSize: Env10;Duplex: None",
        "Keeping new default *Duplex/None: DuplexTumble conflicts with other defaults.\n"},
+      // Duplex conflicts with Resolution's new default only, and fits the carried one.
+      {fixture("old_tumble_1200dpi_gray.ppd"), fixture("new_with_chained_constraints.ppd"),
+       "PageSize: A4;Duplex: DuplexTumble;Resolution: 1200dpi;ColorModel: CMYK",
+       "Keeping new default *ColorModel/CMYK: Gray conflicts with other defaults.\n"},
       {fixture("old_unlisted_resolution.ppd"), replaced(letter, "*Resolution 300dpi/300 DPI", "*Resolution 555dpi"),
        "Resolution: 600dpi;PageSize: A4", "Setting new option: *PageSize/A4.\n"},
       {odd("PageSize: Custom.200x300;XXDarkness: Custom.7;XXGloss: Custom.3;JCLEconomode: On"), newOdd,

@@ -80,17 +80,18 @@ TEST(ReadAnswer, ReadsOneLineAtATimeIn255CharacterPieces) {
   EXPECT_EQ(pieces, "[yes][\n][\r][no][\r][" + x255 + "][" + x45 + "][n][last]");
 }
 
-// The question is written literally, then its hint (whose texts the scenarios show); at end of input
-// the answer is Unrecognised.
-TEST(PromptOnTerminal, WritesTheQuestionLiterallyAndClassifiesTheAnswer) {
+// The question is written literally, then its hint, and all of it reaches the terminal before the answer
+// is read: the person (a thread on pipes) answers only once it is shown, or after 5 seconds without it.
+// At end of input the answer is Unrecognised.
+TEST(PromptOnTerminal, ShowsTheWholeQuestionBeforeReadingTheAnswer) {
   const std::string question = "Do you want to update printer: 100%s? ";
   const std::tuple<bool, const char*, int> cases[] = {
       {false, "oui\n", kAnswerYes}, {true, "b\n", kAnswerBreak}, {false, "", kAnswerUnrecognised}};
   for (const auto& [four, answer, result] : cases) {
-    feedStdin(answer);
-    testing::internal::CaptureStdout();
+    TerminalPerson person("please. ", answer);
     EXPECT_EQ(four ? askYesNoAll(question) : askYesNo(question), result) << answer;
-    EXPECT_TRUE(testing::internal::GetCapturedStdout().starts_with(question + "\nAnswer with y[es]")) << answer;
+    EXPECT_TRUE(person.seen().starts_with(question + "\nAnswer with y[es]") && person.seen().ends_with("please. "))
+        << person.seen();
   }
 }
 
