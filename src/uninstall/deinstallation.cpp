@@ -171,6 +171,12 @@ void deletePpdCopies(SetupState& state) {
   const std::string& target = state.ppdInstallDir;
   const std::string source = state.installDir + "/ppd";
   if (target.empty() || sameDirectory(target, source)) return;  // the package's own files
+  // The names come from the package's own directory, never from one another user made.
+  std::string why = distrustOf(source);
+  if (!why.empty()) {
+    if (pathExists(source)) logLine(state, format(msg::kUntrustedSkipped, source.c_str(), why.c_str()));
+    return;
+  }
   DirHandle sources(opendir(source.c_str()));
   Descriptor targetFd(open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!sources || targetFd.get() < 0) return;
