@@ -2,14 +2,15 @@
 // "*%%NEW-PPD%%", the new PPD; without that line the input is both). Every line of the new PPD
 // comes out whole and in order; a rewritten *Default line names one word; a carried choice is the
 // old PPD's default and one the new PPD accepts; the result conflicts no more than the new PPD's
-// own defaults do, unless every old default fits; and each default dropped as conflicting would
-// add a conflict to the result.
+// own defaults do, unless every old default fits; each default dropped as conflicting would
+// add a conflict to the result; and the result keeps the new PPD's make and model.
 #include <vector>
 
 #include "core/messages.h"
 #include "fuzz_support.h"
 #include "base/text.h"
 #include "queues/option_carry_over.h"
+#include "queues/ppd_adapter.h"
 
 namespace {
 
@@ -112,6 +113,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   std::optional<MarkedDefaults> marked = readMarkedDefaults(newPath, error);
   FUZZ_CHECK(marked.has_value() == error.empty());
+  // The scheduler is asked for the rewritten PPD's make and model: the rewrite never changes a
+  // NickName of one line. (A rewrite the PPD library cannot open is never installed; a rewritten line
+  // that held a quote may have opened or closed a string running over several lines.)
+  bool quoteRewritten = false;
+  for (size_t i = 0; i < in.size(); ++i) quoteRewritten |= in[i] != got[i] && contains(in[i], "\"");
+  std::optional<PpdServedFacts> served = quoteRewritten ? std::nullopt : readServedFacts(newPath);
+  if (served && served->nickname.find_first_of("\r\n") == std::string::npos) {
+    const std::string outPath = scratchDir() + "/out.ppd";
+    writeInput(outPath, reinterpret_cast<const uint8_t*>(out.data()), out.size());
+    std::optional<PpdServedFacts> rewritten = readServedFacts(outPath);
+    FUZZ_CHECK(!rewritten || rewritten->nickname == served->nickname);
+  }
   if (!conflicts || !baseline) return 0;
   bool droppedAny = false;
   for (const KeptDefault& kept : result.kept) {

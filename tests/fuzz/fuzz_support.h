@@ -56,6 +56,9 @@ inline void writeInput(const std::string& path, const uint8_t* data, size_t size
   std::fclose(file);
 }
 
+// Present only in a build with clang's source-based coverage.
+extern "C" int __llvm_profile_write_file(void) __attribute__((weak));
+
 // Whether f, run in a child process, ends that process with a failure status after writing `message`
 // first on standard error: the programming errors that end a run. (Under libFuzzer the status is the
 // fuzzer's own: it catches every exit of its target.)
@@ -66,6 +69,12 @@ bool endsProcessWith(const char* message, F f) {
   pid_t child = fork();
   if (child == 0) {
     dup2(error[1], 2);
+    // Ends the child before the fuzzer's own exit handler runs, which would save the input as a crash
+    // (a coverage build still writes the child's profile).
+    std::atexit([] {
+      if (__llvm_profile_write_file) __llvm_profile_write_file();
+      std::_Exit(1);
+    });
     f();
     _exit(0);
   }
