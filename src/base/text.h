@@ -17,6 +17,13 @@ inline bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
+// The directory part of a path: "/" for a name in the root, "." for a name without a slash.
+inline std::string directoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // access(path, F_OK): any file system object of that name, links followed.
 bool pathExists(const std::string& path);
 

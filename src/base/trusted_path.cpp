@@ -44,11 +44,6 @@ void pushComponents(std::deque<std::string>& parts, const std::string& path) {
   parts.insert(parts.begin(), own.begin(), own.end());
 }
 
-std::string parentOf(const std::string& dir) {
-  size_t slash = dir.rfind('/');
-  return slash == 0 || slash == std::string::npos ? "/" : dir.substr(0, slash);
-}
-
 }  // namespace
 
 std::string distrustOf(const std::string& path) {
@@ -73,7 +68,7 @@ std::string distrustOf(const std::string& path) {
     parts.pop_front();
     if (name == ".") continue;
     if (name == "..") {
-      at = parentOf(at);  // judged on the way down
+      at = directoryOf(at);  // judged on the way down
       continue;
     }
     std::string next = at == "/" ? format("/%s", name.c_str()) : format("%s/%s", at.c_str(), name.c_str());

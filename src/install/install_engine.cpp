@@ -147,12 +147,6 @@ std::optional<CopyTarget> targetOf(const SetupState& state, const ManifestItem& 
   return target;
 }
 
-std::string parentOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The mode a plain cp as root under umask 022 gives a new copy of `source`.
 mode_t plainCopyMode(const std::string& source) {
   struct stat info {};
@@ -165,7 +159,7 @@ mode_t plainCopyMode(const std::string& source) {
 // must be trusted too. True when the command worked and every copy was put in place; when the
 // command failed, nothing of the item is.
 bool copyThroughStaging(SetupState& state, const ManifestItem& item, const CopyTarget& target) {
-  const std::string dir = target.ownPath ? parentOf(target.path) : target.path;
+  const std::string dir = target.ownPath ? directoryOf(target.path) : target.path;
   std::string why = distrustOf(dir);
   if (!why.empty()) {
     logLine(state, format(msg::kUntrustedSkipped, dir.c_str(), why.c_str()));
@@ -176,7 +170,7 @@ bool copyThroughStaging(SetupState& state, const ManifestItem& item, const CopyT
   std::string command = format("%s  %s %s", state.commands.cp.c_str(), item.source.c_str(), shellWord(staging).c_str());
   const bool copied = runShell(command) == 0;
   bool ok = copied;
-  const std::string sourceDir = parentOf(item.source);
+  const std::string sourceDir = directoryOf(item.source);
   DirHandle listing(opendir(staging.c_str()));
   while (dirent* entry = listing ? readdir(listing.get()) : nullptr) {
     std::string name = entry->d_name;

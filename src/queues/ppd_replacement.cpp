@@ -21,12 +21,6 @@ namespace {
 
 constexpr size_t kRandomPart = 6;
 
-std::string directoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string failure(const char* what) { return format("%s: %s", what, std::strerror(errno)); }
 
 // Makes the finished copy look like the file it stands in for and puts it on disk; empty when
